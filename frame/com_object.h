@@ -1,0 +1,204 @@
+// The COM boilerplate every class shares: IUnknown, IDispatch driven by
+// the type library, ISupportErrorInfo, start-up and release steps, the
+// class factory and module lock counting. A class derives from
+//     ComObject<ItsClass, ItsInterface>
+// (a final class) declares its ProgID as kProgId, may define a public StartUp() (which may
+// raise; creation then fails), and implements its
+// interface members with the Member/Produce/Get/Let helpers below.
+#pragma once
+#include <windows.h>
+#include <oaidl.h>
+#include <atomic>
+#include <string_view>
+#include <type_traits>
+
+#include "com_ptr.h"
+#include "errors.h"
+#include "module.h"
+#include "thread_state.h"
+
+namespace orvi {
+
+// Classes the factory hands out; each class file registers its own.
+struct ClassEntry {
+    const CLSID* clsid;
+    const IID* iid;
+    const wchar_t* progId;
+    HRESULT (*create)(REFIID iid, void** object);
+    const ClassEntry* next;
+};
+const ClassEntry* FirstClass();
+void AddClass(ClassEntry& entry);
+
+// Creates an object of one of the component's classes by its CLSID, as the
+// class factory would; raises on failure.
+HRESULT CreateComponentObject(const CLSID& clsid, REFIID iid, void** object);
+template <class I>
+ComPtr<I> CreateComponent(const CLSID& clsid) {
+    ComPtr<I> object;
+    Check(CreateComponentObject(clsid, __uuidof(I), object.PutVoid()));
+    return object;
+}
+
+template <class Class>
+struct ClassRegistration {
+    ClassRegistration() : entry{&__uuidof(Class), &__uuidof(typename Class::Interface), Class::kProgId, &Class::CreateInstance, nullptr} { AddClass(entry); }
+    ClassEntry entry;
+};
+
+template <class Derived, class Itf, bool CountsForThread = true>
+class ComObject : public Itf, public ISupportErrorInfo {
+public:
+    using Interface = Itf;
+
+    // Creates an object, runs its start-up and hands out `iid`. A start-up
+    // failure yields no object and that failure's error.
+    static HRESULT CreateInstance(REFIID iid, void** object) noexcept {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        Derived* created = nullptr;
+        try {
+            created = new Derived();
+        } catch (const std::bad_alloc&) {
+            return E_OUTOFMEMORY;
+        }
+        ComPtr<Itf> held = ComPtr<Itf>::Adopt(created);
+        const HRESULT started = Guarded(Derived::kProgId, [&] { created->StartUp(); });
+        if (FAILED(started)) return started;
+        return held->QueryInterface(iid, object);
+    }
+
+    // Creates an object for use inside the component; raises on failure.
+    static ComPtr<Itf> Create() {
+        ComPtr<Itf> object;
+        Check(CreateInstance(__uuidof(Itf), object.PutVoid()));
+        return object;
+    }
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(Itf)) {
+            *object = static_cast<Itf*>(this);
+        } else if (iid == IID_ISupportErrorInfo) {
+            *object = static_cast<ISupportErrorInfo*>(this);
+        } else {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG remaining = --references;
+        if (remaining == 0) delete static_cast<Derived*>(this);
+        return remaining;
+    }
+
+    // IDispatch, driven by the interface's type information.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        if (!count) return E_POINTER;
+        *count = 1;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID, ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        if (index != 0) return DISP_E_BADINDEX;
+        const HRESULT hr = LoadTypeInfo();
+        if (FAILED(hr)) return hr;
+        (*info = typeInfo.Get())->AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        const HRESULT hr = LoadTypeInfo();
+        return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo.Get(), names, count, ids);
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argumentError) override {
+        const HRESULT hr = LoadTypeInfo();
+        if (FAILED(hr)) return hr;
+        return DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags, params, result, exception, argumentError);
+    }
+
+    // ISupportErrorInfo
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
+        return iid == __uuidof(Itf) ? S_OK : S_FALSE;
+    }
+
+protected:
+    ComObject() {
+        module::ObjectCreated();
+        if constexpr (CountsForThread) ThreadObjectCreated();
+    }
+    ~ComObject() {
+        module::ObjectDestroyed();
+        if constexpr (CountsForThread) ThreadObjectDestroyed();
+    }
+    ComObject(const ComObject&) = delete;
+    ComObject& operator=(const ComObject&) = delete;
+
+    // Start-up step; classes that fill themselves at creation hide it.
+    void StartUp() {}
+
+    // Runs a member body with the class's ProgID as the default error source.
+    template <class Body>
+    HRESULT Member(Body&& body) noexcept { return Guarded(Derived::kProgId, std::forward<Body>(body)); }
+
+    // A member yielding a value: the out-parameter starts empty and receives
+    // the body's result only on success.
+    template <class T, class Body>
+    HRESULT Produce(T* result, Body&& body) noexcept {
+        if (!result) return E_POINTER;
+        ClearResult(result);
+        return Member([&] { StoreResult(result, body()); });
+    }
+
+    // Property accessors over a plain field.
+    template <class T>
+    HRESULT Get(T* result, const T& field) noexcept {
+        return Produce(result, [&] { return field; });
+    }
+    HRESULT Get(BSTR* result, const Bstr& field) noexcept {
+        return Produce(result, [&] { return field; });
+    }
+    HRESULT Let(Bstr& field, BSTR value) noexcept {
+        return Member([&] { field = Bstr(Bstr::ViewOf(value)); });
+    }
+    template <class T>
+    HRESULT Let(T& field, T value) noexcept {
+        field = value;
+        return S_OK;
+    }
+
+private:
+    HRESULT LoadTypeInfo() noexcept {
+        if (typeInfo) return S_OK;
+        return Guarded(Derived::kProgId, [&] { typeInfo = ComPtr<ITypeInfo>::Adopt(module::TypeInfoOf(__uuidof(Itf))); });
+    }
+
+    template <class T>
+    static void ClearResult(T* result) {
+        if constexpr (std::is_same_v<T, VARIANT>) VariantInit(result);
+        else *result = T{};
+    }
+    template <class T, class V>
+    static void StoreResult(T* result, V&& value) {
+        using Value = std::remove_cvref_t<V>;
+        if constexpr (std::is_same_v<Value, Variant>) {
+            Value owned(std::forward<V>(value));
+            owned.DetachTo(result);
+        } else if constexpr (requires { value.Detach(); }) {
+            Value owned(std::forward<V>(value));
+            *result = owned.Detach();
+        } else {
+            *result = static_cast<T>(value);
+        }
+    }
+
+    std::atomic<ULONG> references{1};
+    ComPtr<ITypeInfo> typeInfo;
+};
+
+}  // namespace orvi

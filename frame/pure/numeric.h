@@ -1,0 +1,23 @@
+// Numeric conversions shared by every class: rounding to even with range
+// checks, narrowing, and the signed low word. Free of the platform headers.
+#pragma once
+#include <cstdint>
+#include <optional>
+
+namespace orvi::numeric {
+
+// Nearest integer, ties to the even neighbour; empty when the value is not
+// finite or the result does not fit the target type.
+std::optional<std::int32_t> RoundToLong(double value);
+std::optional<std::int16_t> RoundToInteger(double value);
+std::optional<std::int16_t> NarrowToInteger(std::int32_t value);
+
+// Low 16 bits of a 32-bit value read as a signed 16-bit integer.
+constexpr std::int16_t LowWord(std::uint32_t value) {
+    const std::int32_t low = static_cast<std::int32_t>(value & 0xFFFFu);
+    return static_cast<std::int16_t>(low >= 0x8000 ? low - 0x10000 : low);
+}
+
+double RoundHalfEven(double value);
+
+}  // namespace orvi::numeric

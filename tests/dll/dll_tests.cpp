@@ -1,0 +1,143 @@
+// The built DLL as a client sees it: registered in the prefix, created by
+// ProgID and CLSID, unregistered and registered again.
+#include <windows.h>
+#include <objbase.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "com_ptr.h"
+#include "orvilib10_h.h"
+
+using orvi::Bstr;
+using orvi::ComPtr;
+
+namespace {
+
+std::wstring DllPath() {
+    // The build passes the Linux path of the DLL; Wine sees it on drive Z:.
+    std::string path = ORVI_DLL_PATH;
+    std::wstring wide = L"Z:";
+    for (char c : path) wide += c == '/' ? L'\\' : static_cast<wchar_t>(c);
+    return wide;
+}
+
+std::wstring RegistryText(const std::wstring& key, const wchar_t* name = nullptr) {
+    wchar_t value[512] = {};
+    DWORD size = sizeof value;
+    if (RegGetValueW(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
+        return L"<absent>";
+    return value;
+}
+
+std::wstring GuidText(const GUID& guid) {
+    wchar_t text[40] = {};
+    StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+class RegisteredDll : public testing::Test {
+protected:
+    void SetUp() override {
+        library = LoadLibraryW(DllPath().c_str());
+        ASSERT_NE(nullptr, library);
+    }
+    void TearDown() override { FreeLibrary(library); }
+    template <class F>
+    F Export(const char* name) { return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(library, name))); }
+    HMODULE library = nullptr;
+};
+
+TEST_F(RegisteredDll, ProgIdsResolveToTheClasses) {
+    CLSID clsid{};
+    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Orvilib10.clsKvOrviOsVersionInfoA", &clsid));
+    EXPECT_EQ(__uuidof(clsKvOrviOsVersionInfoA), clsid);
+    ASSERT_EQ(S_OK, CLSIDFromProgID(L"Orvilib10.clsKvOrviIEVersionInfoA", &clsid));
+    EXPECT_EQ(__uuidof(clsKvOrviIEVersionInfoA), clsid);
+    const std::wstring key = L"CLSID\\" + GuidText(__uuidof(clsKvOrviOsVersionInfoA)) + L"\\InprocServer32";
+    EXPECT_EQ(L"Apartment", RegistryText(key, L"ThreadingModel"));
+}
+
+TEST_F(RegisteredDll, InterfacesAreMarshalledThroughTheTypeLibrary) {
+    const std::wstring key = L"Interface\\" + GuidText(__uuidof(_clsKvOrviOsVersionInfoA));
+    EXPECT_EQ(L"{00020424-0000-0000-C000-000000000046}", RegistryText(key + L"\\ProxyStubClsid32"));
+    EXPECT_EQ(GuidText(LIBID_Orvilib10), RegistryText(key + L"\\TypeLib"));
+    ComPtr<ITypeLib> library;
+    ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_Orvilib10, 1, 0, 0x409, library.Put()));
+    TLIBATTR* attributes = nullptr;
+    ASSERT_EQ(S_OK, library->GetLibAttr(&attributes));
+    EXPECT_EQ(1, attributes->wMajorVerNum);
+    EXPECT_EQ(0, attributes->wMinorVerNum);
+    EXPECT_EQ(0x409u, attributes->lcid);
+    library->ReleaseTLibAttr(attributes);
+}
+
+TEST_F(RegisteredDll, CreatedByClsidEarlyBound) {
+    ComPtr<_clsKvOrviOsVersionInfoA> record;
+    ASSERT_EQ(S_OK, CoCreateInstance(__uuidof(clsKvOrviOsVersionInfoA), nullptr, CLSCTX_INPROC_SERVER,
+                                     __uuidof(_clsKvOrviOsVersionInfoA), record.PutVoid()));
+    Bstr name;
+    ASSERT_EQ(S_OK, record->get_PlatformName(name.Put()));
+    EXPECT_EQ(L"WIN32_NT", name.View());
+    ComPtr<_clsKvOrviIEVersionInfoA> browser;
+    ASSERT_EQ(S_OK, CoCreateInstance(__uuidof(clsKvOrviIEVersionInfoA), nullptr, CLSCTX_INPROC_SERVER,
+                                     __uuidof(_clsKvOrviIEVersionInfoA), browser.PutVoid()));
+    long major = -1;
+    EXPECT_EQ(S_OK, browser->get_MajorVersion(&major));
+    EXPECT_GE(major, 0);
+}
+
+TEST_F(RegisteredDll, UnknownClassIsNotAvailable) {
+    auto getClassObject = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    ASSERT_NE(nullptr, getClassObject);
+    void* factory = nullptr;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE, getClassObject(LIBID_Orvilib10, IID_IClassFactory, &factory));
+    EXPECT_EQ(nullptr, factory);
+}
+
+TEST_F(RegisteredDll, CanUnloadNowFollowsObjectsAndLocks) {
+    auto canUnload = Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow");
+    auto getClassObject = Export<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>("DllGetClassObject");
+    EXPECT_EQ(S_OK, canUnload());
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, getClassObject(__uuidof(clsKvOrviOsVersionInfoA), IID_IClassFactory, factory.PutVoid()));
+    ComPtr<IDispatch> object;
+    ASSERT_EQ(S_OK, factory->CreateInstance(nullptr, IID_IDispatch, object.PutVoid()));
+    factory->LockServer(TRUE);
+    factory.Reset();
+    EXPECT_EQ(S_FALSE, canUnload());
+    object.Reset();
+    EXPECT_EQ(S_FALSE, canUnload());
+    ASSERT_EQ(S_OK, getClassObject(__uuidof(clsKvOrviOsVersionInfoA), IID_IClassFactory, factory.PutVoid()));
+    factory->LockServer(FALSE);
+    factory.Reset();
+    EXPECT_EQ(S_OK, canUnload());
+}
+
+TEST_F(RegisteredDll, UnregisterRemovesEverythingAndRegisterRestoresIt) {
+    auto unregister = Export<HRESULT(STDAPICALLTYPE*)()>("DllUnregisterServer");
+    auto reg = Export<HRESULT(STDAPICALLTYPE*)()>("DllRegisterServer");
+    ASSERT_EQ(S_OK, unregister());
+    CLSID clsid{};
+    EXPECT_NE(S_OK, CLSIDFromProgID(L"Orvilib10.clsKvOrviOsVersionInfoA", &clsid));
+    EXPECT_EQ(L"<absent>", RegistryText(L"CLSID\\" + GuidText(__uuidof(clsKvOrviOsVersionInfoA)) + L"\\InprocServer32"));
+    EXPECT_EQ(L"<absent>", RegistryText(L"Interface\\" + GuidText(__uuidof(_clsKvOrviOsVersionInfoA)) + L"\\ProxyStubClsid32"));
+    ComPtr<ITypeLib> library;
+    EXPECT_NE(S_OK, LoadRegTypeLib(LIBID_Orvilib10, 1, 0, 0x409, library.Put()));
+    ComPtr<IDispatch> object;
+    EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(__uuidof(clsKvOrviOsVersionInfoA), nullptr, CLSCTX_INPROC_SERVER,
+                                                    IID_IDispatch, object.PutVoid()));
+    ASSERT_EQ(S_OK, reg());
+    EXPECT_EQ(S_OK, CLSIDFromProgID(L"Orvilib10.clsKvOrviOsVersionInfoA", &clsid));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    const int result = RUN_ALL_TESTS();
+    CoFreeUnusedLibraries();
+    CoUninitialize();
+    return result;
+}

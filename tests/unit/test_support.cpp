@@ -1,0 +1,93 @@
+#include "test_support.h"
+
+namespace orvi::test {
+
+ErrorReport TakeErrorInfo() {
+    ErrorReport report;
+    ComPtr<IErrorInfo> info;
+    if (GetErrorInfo(0, info.Put()) != S_OK || !info) return report;
+    report.present = true;
+    Bstr source, description;
+    info->GetSource(source.Put());
+    info->GetDescription(description.Put());
+    report.source = source.View();
+    report.description = description.View();
+    return report;
+}
+
+LateCall::~LateCall() {
+    SysFreeString(exception.bstrSource);
+    SysFreeString(exception.bstrDescription);
+    SysFreeString(exception.bstrHelpFile);
+}
+
+DISPID DispatchIdOf(IDispatch* object, const wchar_t* name) {
+    DISPID id = DISPID_UNKNOWN;
+    LPOLESTR names[] = {const_cast<LPOLESTR>(name)};
+    object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    return id;
+}
+
+LateCall Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::vector<Variant> arguments) {
+    LateCall call;
+    const DISPID id = DispatchIdOf(object, name);
+    if (id == DISPID_UNKNOWN) {
+        call.hr = DISP_E_UNKNOWNNAME;
+        return call;
+    }
+    std::vector<VARIANT> reversed;
+    for (auto it = arguments.rbegin(); it != arguments.rend(); ++it) reversed.push_back(*it->Get());
+    DISPPARAMS params{reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+    DISPID named = DISPID_PROPERTYPUT;
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        params.rgdispidNamedArgs = &named;
+        params.cNamedArgs = 1;
+    }
+    UINT argumentError = 0;
+    call.hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, call.result.Put(), &call.exception, &argumentError);
+    return call;
+}
+
+LateCall GetProperty(IDispatch* object, const wchar_t* name, std::vector<Variant> arguments) {
+    return Invoke(object, name, DISPATCH_PROPERTYGET, std::move(arguments));
+}
+LateCall PutProperty(IDispatch* object, const wchar_t* name, Variant value) {
+    std::vector<Variant> arguments;
+    arguments.push_back(std::move(value));
+    return Invoke(object, name, DISPATCH_PROPERTYPUT, std::move(arguments));
+}
+LateCall CallMethod(IDispatch* object, const wchar_t* name, std::vector<Variant> arguments) {
+    return Invoke(object, name, DISPATCH_METHOD, std::move(arguments));
+}
+
+Variant LongValue(long value) {
+    Variant v;
+    V_VT(v.Put()) = VT_I4;
+    V_I4(v.Get()) = value;
+    return v;
+}
+Variant TextValue(const wchar_t* text) {
+    Variant v;
+    V_VT(v.Put()) = VT_BSTR;
+    V_BSTR(v.Get()) = SysAllocString(text);
+    return v;
+}
+Variant ObjectValue(IDispatch* object) {
+    Variant v;
+    V_VT(v.Put()) = VT_DISPATCH;
+    V_DISPATCH(v.Get()) = object;
+    if (object) object->AddRef();
+    return v;
+}
+std::wstring TextOf(const Variant& value) {
+    Variant copy;
+    if (FAILED(VariantChangeType(copy.Put(), const_cast<VARIANT*>(value.Get()), 0, VT_BSTR))) return L"<not text>";
+    return std::wstring(Bstr::ViewOf(V_BSTR(copy.Get())));
+}
+long LongOf(const Variant& value) {
+    Variant copy;
+    if (FAILED(VariantChangeType(copy.Put(), const_cast<VARIANT*>(value.Get()), 0, VT_I4))) return -999999;
+    return V_I4(copy.Get());
+}
+
+}  // namespace orvi::test

@@ -1,0 +1,66 @@
+// Shared helpers of the unit tests: error information, late-bound calls,
+// substitutes for system functions.
+#pragma once
+#include <windows.h>
+#include <oaidl.h>
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "com_ptr.h"
+#include "system_function.h"
+
+namespace orvi::test {
+
+struct ErrorReport {
+    std::wstring source, description;
+    bool present = false;
+};
+// Takes the error information the last failing call left on the thread.
+ErrorReport TakeErrorInfo();
+
+// Removes every substitute when the test ends.
+class SubstituteScope {
+public:
+    ~SubstituteScope() { seams::ClearSubstitutes(); }
+    template <class F>
+    void Replace(const char* library, const char* name, F function) { seams::Substitute(library, name, function); }
+    void Remove(const char* library, const char* name) { seams::Substitute(library, name, static_cast<void*>(nullptr)); }
+};
+
+// Late-bound calls through IDispatch, arguments given in reading order.
+struct LateCall {
+    HRESULT hr = S_OK;
+    Variant result;
+    EXCEPINFO exception{};
+    ~LateCall();
+    std::wstring Description() const { return exception.bstrDescription ? exception.bstrDescription : L""; }
+    std::wstring Source() const { return exception.bstrSource ? exception.bstrSource : L""; }
+};
+DISPID DispatchIdOf(IDispatch* object, const wchar_t* name);
+LateCall Invoke(IDispatch* object, const wchar_t* name, WORD flags, std::vector<Variant> arguments = {});
+LateCall GetProperty(IDispatch* object, const wchar_t* name, std::vector<Variant> arguments = {});
+LateCall PutProperty(IDispatch* object, const wchar_t* name, Variant value);
+LateCall CallMethod(IDispatch* object, const wchar_t* name, std::vector<Variant> arguments = {});
+
+Variant LongValue(long value);
+Variant TextValue(const wchar_t* text);
+Variant ObjectValue(IDispatch* object);
+std::wstring TextOf(const Variant& value);
+long LongOf(const Variant& value);
+
+// Creates a class of the component through its class factory.
+template <class I>
+ComPtr<I> CreateThroughFactory(const CLSID& clsid) {
+    ComPtr<IClassFactory> factory;
+    EXPECT_EQ(S_OK, DllGetClassObject(clsid, IID_IClassFactory, factory.PutVoid()));
+    ComPtr<I> object;
+    if (factory) {
+        EXPECT_EQ(S_OK, factory->CreateInstance(nullptr, __uuidof(I), object.PutVoid()));
+    }
+    return object;
+}
+
+}  // namespace orvi::test
