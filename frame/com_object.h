@@ -19,6 +19,8 @@
 
 namespace orvi {
 
+constexpr VARIANT_BOOL AsVariantBool(bool value) { return value ? VARIANT_TRUE : VARIANT_FALSE; }
+
 // Classes the factory hands out; each class file registers its own.
 struct ClassEntry {
     const CLSID* clsid;
@@ -119,7 +121,12 @@ public:
                         EXCEPINFO* exception, UINT* argumentError) override {
         const HRESULT hr = LoadTypeInfo();
         if (FAILED(hr)) return hr;
-        return DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags, params, result, exception, argumentError);
+        HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags, params, result, exception, argumentError);
+        // Reading the value of a method (a default method, say) calls it, as
+        // automation clients expect.
+        if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_PROPERTYGET)
+            invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, DISPATCH_METHOD, params, result, exception, argumentError);
+        return invoked;
     }
 
     // ISupportErrorInfo
@@ -162,6 +169,9 @@ protected:
     }
     HRESULT Get(BSTR* result, const Bstr& field) noexcept {
         return Produce(result, [&] { return field; });
+    }
+    HRESULT Flag(VARIANT_BOOL* result, bool value) noexcept {
+        return Produce(result, [&] { return AsVariantBool(value); });
     }
     HRESULT Let(Bstr& field, BSTR value) noexcept {
         return Member([&] { field = Bstr(Bstr::ViewOf(value)); });

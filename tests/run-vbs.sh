@@ -11,5 +11,8 @@ cat "$here/vbs/assert.vbsinc" "$1" > "$work/$(basename "$1")"
 [ -n "${ORVI_DLL_LINUX:-}" ] && export ORVI_DLL=$("$scripts/winpath" "$ORVI_DLL_LINUX")
 [ -n "${ORVI_STANDIN_LINUX:-}" ] && export ORVI_STANDIN_DLL=$("$scripts/winpath" "$ORVI_STANDIN_LINUX")
 out=$("$scripts/wine-run" cscript //nologo "$("$scripts/winpath" "$work/$(basename "$1")")" 2>&1) && rc=0 || rc=$?
-printf '%s\n' "$out" | tr -d '\r'
+out=$(printf '%s\n' "$out" | tr -d '\r')
+printf '%s\n' "$out"
+# A script that stopped early (cscript can end silently) has not passed.
+tail -n 1 <<<"$out" | grep -qE '^[0-9]+ checks, 0 failed$' || { echo "FAIL: the script did not finish"; exit 1; }
 exit $rc
