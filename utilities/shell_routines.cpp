@@ -1,0 +1,124 @@
+#include "shell_routines.h"
+
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <random>
+
+#include "ansi.h"
+#include "com_ptr.h"
+#include "errors.h"
+#include "component_identity.h"
+#include "late_bound.h"
+#include "module.h"
+#include "system_function.h"
+#include "thread_state.h"
+#include "utilities/pure/shell_rules.h"
+
+namespace orvi::shell {
+namespace {
+
+const SystemFunction<decltype(&ShellExecuteA)> shellExecute{"shell32.dll", "ShellExecuteA"};
+const SystemFunction<decltype(&SetWindowPos)> setWindowPos{"user32.dll", "SetWindowPos"};
+const SystemFunction<decltype(&Sleep)> sleep{"kernel32.dll", "Sleep"};
+const SystemFunction<decltype(&GetTickCount)> getTickCount{"kernel32.dll", "GetTickCount"};
+const SystemFunction<decltype(&QueryPerformanceCounter)> queryPerformanceCounter{"kernel32.dll", "QueryPerformanceCounter"};
+const SystemFunction<BOOL(WINAPI*)(LPCSTR, UINT)> sndPlaySound{"winmm.dll", "sndPlaySoundA"};
+
+// The component's folder with a trailing separator.
+std::wstring ComponentFolder() {
+    std::wstring path = module::FilePath();
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+// The component's file name without folder and extension.
+std::wstring ComponentFileStem() {
+    std::wstring path = module::FilePath();
+    std::wstring name = path.substr(path.find_last_of(L"\\/") + 1);
+    return name.substr(0, name.find_last_of(L'.'));
+}
+
+VARIANT Text(Bstr& text) { return TextArgument(text.Get()); }
+
+}  // namespace
+
+std::wstring ComponentName() {
+    auto& cached = CurrentThreadState().componentName;
+    if (!cached || cached->empty()) cached = kLibraryName;
+    return *cached;
+}
+
+std::wstring ComponentVersionText() { return VersionText(kMajorVersion, kMinorVersion, kRevision); }
+
+bool Launch(LaunchRequest& request) {
+    long returned = 0;
+    Attempt([&] {
+        const bool hasParametersOrFolder = !request.parameters.empty() || !request.defaultDirectory.empty();
+        const int show = ShellShowState(request.file, hasParametersOrFolder, static_cast<int>(request.showCommand));
+        const std::string operation = ToAnsi(request.operation), file = ToAnsi(request.file);
+        const std::string parameters = hasParametersOrFolder ? ToAnsi(request.parameters) : std::string();
+        const std::string folder = hasParametersOrFolder ? ToAnsi(request.defaultDirectory) : std::string();
+        const HINSTANCE result = shellExecute(reinterpret_cast<HWND>(static_cast<LONG_PTR>(request.owner)), operation.c_str(),
+                                              file.c_str(), parameters.c_str(), folder.c_str(), show);
+        returned = static_cast<long>(reinterpret_cast<LONG_PTR>(result));
+        request.operation = FromAnsi(operation);
+    });
+    if (returned > 32 || returned < 0) return true;
+    const ShellError error = ShellErrorFor(returned);
+    SetThreadErrorInfo(ComponentFileStem() + L".GShell", error.description);
+    return false;
+}
+
+std::wstring ProposeDllBaseAddress() {
+    // Reseeded from the timer at every call.
+    LARGE_INTEGER counter{};
+    queryPerformanceCounter(&counter);
+    std::minstd_rand generator(static_cast<unsigned>(counter.QuadPart ^ getTickCount()));
+    const float draw = std::uniform_real_distribution<float>(0.0f, 1.0f)(generator);
+    if (auto address = DllBaseAddressFor(draw < 1.0f ? draw : 0.0f)) return *address;
+    Raise(errOverflow);
+}
+
+void KeepOnTop(long window, bool onTop) {
+    setWindowPos(reinterpret_cast<HWND>(static_cast<LONG_PTR>(window)), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void Pause(float howLong, bool asMilliseconds) {
+    const auto milliseconds = PauseMilliseconds(howLong, asMilliseconds);
+    if (!milliseconds) Raise(errOverflow);
+    if (*milliseconds > 0) sleep(static_cast<DWORD>(*milliseconds));
+}
+
+void WriteDesktopShortcut() {
+    Attempt([] {
+        ComPtr<IDispatch> shell = CreateObjectByProgId(L"WScript.Shell");
+        Bstr which(L"AllUsersDesktop");
+        Variant folders = CallByName(shell.Get(), L"SpecialFolders", DISPATCH_METHOD | DISPATCH_PROPERTYGET, {Text(which)});
+        Variant desktop;
+        if (FAILED(VariantChangeType(desktop.Put(), folders.Get(), 0, VT_BSTR))) Raise(errTypeMismatch);
+        const std::wstring name = ComponentName();
+        Bstr folder(ComponentFolder());
+        Bstr linkPath(std::wstring(Bstr::ViewOf(V_BSTR(desktop.Get()))) + L"\\" + name + L".lnk");
+        Variant link = CallByName(shell.Get(), L"CreateShortcut", DISPATCH_METHOD, {Text(linkPath)});
+        if (V_VT(link.Get()) != VT_DISPATCH) Raise(errTypeMismatch);
+        IDispatch* shortcut = V_DISPATCH(link.Get());
+        Variant expanded = CallByName(shell.Get(), L"ExpandEnvironmentStrings", DISPATCH_METHOD, {Text(folder)});
+        const std::wstring where(V_VT(expanded.Get()) == VT_BSTR ? Bstr::ViewOf(V_BSTR(expanded.Get())) : std::wstring_view());
+        Bstr target(where + name + L".exe"), working(where), icon(where + name + L".exe, 0");
+        // Each setting is a step of its own: one that fails leaves the others.
+        Attempt([&] { CallByName(shortcut, L"TargetPath", DISPATCH_PROPERTYPUT, {Text(target)}); });
+        Attempt([&] { CallByName(shortcut, L"WorkingDirectory", DISPATCH_PROPERTYPUT, {Text(working)}); });
+        Attempt([&] { CallByName(shortcut, L"WindowStyle", DISPATCH_PROPERTYPUT, {LongArgument(4)}); });
+        Attempt([&] { CallByName(shortcut, L"IconLocation", DISPATCH_PROPERTYPUT, {Text(icon)}); });
+        CallByName(shortcut, L"Save", DISPATCH_METHOD);
+    });
+    SetErrorInfo(0, nullptr);
+}
+
+void PlayWave(const std::wstring& file, bool continuous) {
+    const std::string name = ToAnsi(file);
+    sndPlaySound(name.c_str(), continuous ? (SND_ASYNC | SND_LOOP) : SND_ASYNC);
+}
+
+}  // namespace orvi::shell
