@@ -12,4 +12,7 @@ cat "$here/vbs/assert.vbsinc" "$1" > "$work/$(basename "$1")"
 [ -n "${ORVI_STANDIN_LINUX:-}" ] && export ORVI_STANDIN_DLL=$("$scripts/winpath" "$ORVI_STANDIN_LINUX")
 out=$("$scripts/wine-run" cscript //nologo "$("$scripts/winpath" "$work/$(basename "$1")")" 2>&1) && rc=0 || rc=$?
 printf '%s\n' "$out" | tr -d '\r'
+# A script stopped by an uncaught error may end with status 0 under Wine's
+# cscript: only a script that reached Finish counts.
+grep -q '^[0-9]* checks, ' <<<"$(tr -d '\r' <<<"$out")" || { echo "FAIL: the script did not reach Finish"; exit 1; }
 exit $rc
