@@ -214,14 +214,28 @@ TEST_F(SettingsStore, RegistryFailuresAreAnswersNotErrors) {
     EXPECT_EQ(VARIANT_FALSE, done);
 }
 
-TEST_F(SettingsStore, InternalClassHasNoTypeInformation) {
-    // Not in the type library: reachable early-bound only.
+TEST_F(SettingsStore, LateBoundThroughItsOwnTypeInformation) {
     ComPtr<IDispatch> late = store.As<IDispatch>();
     ASSERT_TRUE(late);
-    EXPECT_EQ(DISPID_UNKNOWN, DispatchIdOf(late.Get(), L"SubKey"));
-    ComPtr<ITypeInfo> info;
-    EXPECT_TRUE(FAILED(late->GetTypeInfo(0, 0, info.Put())));
-    SetErrorInfo(0, nullptr);
+    EXPECT_EQ(0x60030005, DispatchIdOf(late.Get(), L"SubKey"));
+    EXPECT_EQ(0x68030001, DispatchIdOf(late.Get(), L"Company"));
+    EXPECT_EQ(S_OK, PutProperty(late.Get(), L"Company", TextValue(L" Acme ")).hr);
+    EXPECT_EQ(L"Acme", TextOf(GetProperty(late.Get(), L"Company").result));
+    EXPECT_EQ(L"Software\\Acme\\Orvilib10\\Options", TextOf(CallMethod(late.Get(), L"SubKey", {TextValue(L"Options")}).result));
+    EXPECT_EQ(S_OK, PutProperty(late.Get(), L"Company", TextValue(L"")).hr);
+
+    LateCall saved = CallMethod(late.Get(), L"SaveSetting", {TextValue(L"Late"), TextValue(L"k"), TextValue(L"v")});
+    ASSERT_EQ(S_OK, saved.hr);
+    EXPECT_EQ(VT_BOOL, saved.result.Type());
+    EXPECT_EQ(VARIANT_TRUE, V_BOOL(saved.result.Get()));
+    EXPECT_EQ(L"v", TextOf(CallMethod(late.Get(), L"GetSetting", {TextValue(L"Late"), TextValue(L"k"), TextValue(L"d")}).result));
+    EXPECT_EQ(L"d", TextOf(CallMethod(late.Get(), L"GetSetting", {TextValue(L"Late"), TextValue(L"x"), TextValue(L"d")}).result));
+    EXPECT_EQ(VARIANT_TRUE, V_BOOL(CallMethod(late.Get(), L"DeleteSetting", {TextValue(L"Late"), TextValue(L"")}).result.Get()));
+
+    LateCall refused = PutProperty(late.Get(), L"AppName", TextValue(L"A\\B"));
+    EXPECT_EQ(DISP_E_EXCEPTION, refused.hr);
+    EXPECT_EQ(L"Orvilib10.clsKvOrviUtilitesRegistryA", refused.Source());
+    EXPECT_EQ(DISP_E_UNKNOWNNAME, CallMethod(late.Get(), L"NoSuchMember").hr);
 }
 
 }  // namespace
