@@ -218,7 +218,7 @@ TEST(GuardedReader, UnreadableMemoryEndsTheTextInsteadOfFaulting) {
     VirtualFree(block, 0, MEM_RELEASE);
 
     // The ROM addresses on a system that does not map them, and address 0.
-    EXPECT_NO_FATAL_FAILURE(bas::StringAtAddress(std::uint32_t{0xC0048}));
+    bas::StringAtAddress(std::uint32_t{0xC0048});  // returns whatever it finds
     EXPECT_EQ(L"", bas::StringAtAddress(std::uint32_t{0}));
 }
 

@@ -20,8 +20,9 @@ class SettingsStore : public testing::Test {
 protected:
     void SetUp() override { SetErrorInfo(0, nullptr); }
     void TearDown() override {
-        RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Zandrel");
-        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Zandrel");
+        RegDeleteTreeW(HKEY_CURRENT_USER, kAppKey.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, kAppKey.c_str());
+        RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\Zandrel");  // only when nothing else is in it
     }
 
     static Bstr Text(std::wstring_view text) { return Bstr(text); }
