@@ -5,6 +5,9 @@
 // Build with mingw-w64:
 //   i686-w64-mingw32-g++ -std=c++17 -Iinclude early_bound_client.cpp include/orvilib10_i.c
 //       -o early_bound_client.exe -loleaut32 -lole32 -luuid -static
+// The type library declares its own HOSTENT and WSADATA records: keep the
+// sockets headers out.
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <objbase.h>
 

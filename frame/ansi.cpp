@@ -4,12 +4,12 @@
 
 #include <cstring>
 
-#include "system_function.h"
-
 namespace orvi {
 namespace {
-const SystemFunction<decltype(&MultiByteToWideChar)> multiByteToWideChar{"kernel32.dll", "MultiByteToWideChar"};
-const SystemFunction<decltype(&WideCharToMultiByte)> wideCharToMultiByte{"kernel32.dll", "WideCharToMultiByte"};
+// Called directly, like the automation runtime: a conversion between two
+// system calls must not replace the last error the first one left.
+const auto multiByteToWideChar = &MultiByteToWideChar;
+const auto wideCharToMultiByte = &WideCharToMultiByte;
 }  // namespace
 
 std::wstring FromAnsi(std::string_view text) {

@@ -183,9 +183,14 @@ protected:
     }
 
 private:
+    // From the type library; a class whose interface is not in it (an
+    // internal class) provides its own through a public static TypeInfo().
     HRESULT LoadTypeInfo() noexcept {
         if (typeInfo) return S_OK;
-        return Guarded(Derived::kProgId, [&] { typeInfo = ComPtr<ITypeInfo>::Adopt(module::TypeInfoOf(__uuidof(Itf))); });
+        return Guarded(Derived::kProgId, [&] {
+            if constexpr (requires { Derived::TypeInfo(); }) typeInfo = Derived::TypeInfo();
+            else typeInfo = ComPtr<ITypeInfo>::Adopt(module::TypeInfoOf(__uuidof(Itf)));
+        });
     }
 
     template <class T>
