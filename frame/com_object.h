@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "com_ptr.h"
+#include "dispatch_arguments.h"
 #include "errors.h"
 #include "module.h"
 #include "thread_state.h"
@@ -119,7 +120,9 @@ public:
                         EXCEPINFO* exception, UINT* argumentError) override {
         const HRESULT hr = LoadTypeInfo();
         if (FAILED(hr)) return hr;
-        return DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags, params, result, exception, argumentError);
+        DispatchArguments adapted;
+        return DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags, adapted.Adapt(typeInfo.Get(), id, flags, params),
+                          result, exception, argumentError);
     }
 
     // ISupportErrorInfo
