@@ -31,6 +31,23 @@ VARIANT ReferenceTo(VARIANT& value, VARTYPE type) {
     return reference;
 }
 
+// The automation type of a parameter's type description: enumerations are
+// 32-bit integers, aliases their underlying type.
+VARTYPE AutomationType(ITypeInfo* info, const TYPEDESC& type) {
+    if (type.vt != VT_USERDEFINED) return type.vt;
+    ITypeInfo* referred = nullptr;
+    if (FAILED(info->GetRefTypeInfo(type.hreftype, &referred))) return VT_USERDEFINED;
+    VARTYPE resolved = VT_USERDEFINED;
+    TYPEATTR* attributes = nullptr;
+    if (SUCCEEDED(referred->GetTypeAttr(&attributes))) {
+        if (attributes->typekind == TKIND_ENUM) resolved = VT_I4;
+        else if (attributes->typekind == TKIND_ALIAS) resolved = AutomationType(referred, attributes->tdescAlias);
+        referred->ReleaseTypeAttr(attributes);
+    }
+    referred->Release();
+    return resolved;
+}
+
 // The function description of a member for the kind of call made.
 class FunctionOf {
 public:
@@ -92,7 +109,7 @@ DISPPARAMS* DispatchArguments::Adapt(ITypeInfo* info, DISPID id, WORD flags, DIS
         argument = i < given ? params->rgvarg[given - 1 - i] : Missing();
         const ELEMDESC& parameter = function->lprgelemdescParam[i];
         const bool reference = parameter.tdesc.vt == VT_PTR && parameter.tdesc.lptdesc;
-        const VARTYPE type = reference ? parameter.tdesc.lptdesc->vt : parameter.tdesc.vt;
+        const VARTYPE type = AutomationType(info, reference ? *parameter.tdesc.lptdesc : parameter.tdesc);
 
         if (IsMissing(argument)) {
             const PARAMDESC& description = parameter.paramdesc;
