@@ -12,4 +12,9 @@ cat "$here/vbs/assert.vbsinc" "$1" > "$work/$(basename "$1")"
 [ -n "${ORVI_STANDIN_LINUX:-}" ] && export ORVI_STANDIN_DLL=$("$scripts/winpath" "$ORVI_STANDIN_LINUX")
 out=$("$scripts/wine-run" cscript //nologo "$("$scripts/winpath" "$work/$(basename "$1")")" 2>&1) && rc=0 || rc=$?
 printf '%s\n' "$out" | tr -d '\r'
+# A script stopped by an untrapped error can end with status 0 and no output.
+if [ "$rc" -eq 0 ] && ! grep -qE '^[0-9]+ checks, 0 failed' <<<"$(tr -d '\r' <<<"$out")"; then
+  echo "FAIL: the script ended before Finish"
+  rc=1
+fi
 exit $rc
