@@ -204,14 +204,6 @@ TEST(LocaleSystemLanguage, IdentifierAndName) {
     EXPECT_EQ(L"CGLocaleInfo GetSysLanguageName", TakeErrorInfo().source);
 }
 
-TEST(LocaleSystemLanguage, LiveIdentifierIsTheSystems) {
-    auto locale = NewLocale();
-    long id = 0;
-    EXPECT_EQ(S_OK, locale->get_SysLanguageID(&id));
-    EXPECT_EQ(static_cast<short>(GetSystemDefaultLangID()), id);
-    EXPECT_FALSE(Read(locale.Get(), &L::get_SysLanguageName).empty());
-}
-
 TEST(LocaleNames, OverflowBeforeAnyReadAndNoOverRead) {
     SubstituteScope scope;
     scope.Replace("kernel32.dll", "GetLocaleInfoA", &RedirectedLocaleInfo);
