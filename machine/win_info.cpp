@@ -40,6 +40,7 @@ const SystemFunction<decltype(&::GetTempPathA)> getTempPath{"kernel32.dll", "Get
 const SystemFunction<decltype(&::GetDiskFreeSpaceA)> getDiskFreeSpace{"kernel32.dll", "GetDiskFreeSpaceA"};
 const SystemFunction<decltype(&::GetVolumeInformationA)> getVolumeInformation{"kernel32.dll", "GetVolumeInformationA"};
 const SystemFunction<decltype(&::GetDriveTypeA)> getDriveType{"kernel32.dll", "GetDriveTypeA"};
+const SystemFunction<BOOL(WINAPI*)(DWORD, LPDWORD)> setThreadErrorMode{"kernel32.dll", "SetThreadErrorMode"};
 
 constexpr DWORD kNameBuffer = 255;
 constexpr DWORD kPathBuffer = 255;
@@ -58,6 +59,25 @@ public:
 
 private:
     HDC dc;
+};
+
+// While a drive is read, a drive without its medium fails the call instead
+// of asking the user to insert one (systems without per-thread error modes
+// keep their own setting).
+class QuietDriveErrors {
+public:
+    QuietDriveErrors() {
+        quiet = Attempt([&] { setThreadErrorMode(SEM_FAILCRITICALERRORS, &previous); });
+    }
+    ~QuietDriveErrors() {
+        if (quiet) Attempt([&] { setThreadErrorMode(previous, nullptr); });
+    }
+    QuietDriveErrors(const QuietDriveErrors&) = delete;
+    QuietDriveErrors& operator=(const QuietDriveErrors&) = delete;
+
+private:
+    DWORD previous = 0;
+    bool quiet = false;
 };
 
 // A device-context handle read from an automation value.
@@ -179,6 +199,7 @@ public:
             std::memset(labelBuffer, ' ', sizeof labelBuffer);
             std::memset(fileSystemBuffer, ' ', sizeof fileSystemBuffer);
             DWORD serialNumber = 0, componentLength = 0, fileSystemFlags = 0;
+            const QuietDriveErrors quiet;
             if (getVolumeInformation(ToAnsi(drive).c_str(), labelBuffer, kNameBuffer, &serialNumber, &componentLength,
                                      &fileSystemFlags, fileSystemBuffer, kNameBuffer)) {
                 Bstr text(BufferText(labelBuffer, sizeof labelBuffer));
@@ -328,6 +349,7 @@ private:
             const std::wstring text = TakeDrive(drive, false);
             if (!NamesADrive(text)) return;
             DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+            const QuietDriveErrors quiet;
             if (!getDiskFreeSpace(ToAnsi(text).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
                 return;
             const double bytesPerCluster = static_cast<double>(std::uint64_t{sectorsPerCluster} * bytesPerSector);

@@ -136,11 +136,20 @@ UINT WINAPI FakeTempPath(DWORD, LPSTR buffer) {
     return tempLength;
 }
 
+DWORD errorMode = 0;
+BOOL WINAPI FakeThreadErrorMode(DWORD mode, LPDWORD previous) {
+    if (previous) *previous = errorMode;
+    errorMode = mode;
+    return TRUE;
+}
+
 std::string diskAsked;
+DWORD errorModeWhileAsked = 0;
 DWORD sectorsPerCluster = 8, bytesPerSector = 512, freeClusters = 50000, totalClusters = 100000;
 BOOL diskAnswer = TRUE;
 BOOL WINAPI FakeDiskFreeSpace(LPCSTR root, LPDWORD sectors, LPDWORD bytes, LPDWORD free, LPDWORD total) {
     diskAsked = root;
+    errorModeWhileAsked = errorMode;
     if (!diskAnswer) {
         SetLastError(ERROR_NOT_READY);
         return FALSE;
@@ -647,8 +656,10 @@ TEST(MachineDrives, UnusableDriveTextsGiveThePlainResults) {
 TEST(MachineDrives, FiguresFromTheDiskAnswer) {
     SubstituteScope scope;
     scope.Replace("kernel32.dll", "GetDiskFreeSpaceA", &FakeDiskFreeSpace);
+    scope.Replace("kernel32.dll", "SetThreadErrorMode", &FakeThreadErrorMode);
     auto machine = NewMachine();
     diskAnswer = TRUE;
+    errorMode = SEM_NOGPFAULTERRORBOX;
     sectorsPerCluster = 8, bytesPerSector = 512, freeClusters = 50000, totalClusters = 0x90000000u;
     double free = 0, size = 0;
     EXPECT_EQ(S_OK, machine->DriveMBFree(nullptr, &free));
@@ -666,6 +677,9 @@ TEST(MachineDrives, FiguresFromTheDiskAnswer) {
     EXPECT_EQ(0.0, free);
     EXPECT_EQ(L"a:\\", drive.View());
     EXPECT_EQ("a:\\", diskAsked);
+    // No request to insert a medium while asking; the caller's mode afterwards.
+    EXPECT_EQ(static_cast<DWORD>(SEM_FAILCRITICALERRORS), errorModeWhileAsked);
+    EXPECT_EQ(static_cast<DWORD>(SEM_NOGPFAULTERRORBOX), errorMode);
     scope.Remove("kernel32.dll", "GetDiskFreeSpaceA");
     EXPECT_EQ(S_OK, machine->DriveMBSize(nullptr, &size));
     EXPECT_EQ(0.0, size);
