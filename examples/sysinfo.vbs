@@ -16,6 +16,38 @@ Set browser = CreateObject("Orvilib10.clsKvOrviIEVersionInfoA")
 WScript.Echo "Browser shell library"
 Show "  Version", browser.MajorVersion & "." & browser.MinorVersion & "." & browser.BuildNumber
 
+Dim machine, locale
+Set machine = CreateObject("Orvilib10.clsKvOrviUtilitesWinInfoA")
+WScript.Echo "Machine"
+Show "  Computer name", machine.name
+Show "  User", machine.CurrentUser
+Show "  Screen", machine.ScreenResolution
+Show "  Sound card", machine.SoundCard
+Show "  Windows directory", machine.Directory(0)
+Show "  Temporary directory", machine.Directory(2)
+Show "  Up for (hours)", machine.Running
+Show "  Started", machine.Started
+WScript.Echo "Memory (MB)"
+Show "  Physical", machine.MemoryAvailablePhysical & " free of " & machine.MemoryTotalPhysical
+Show "  With the page file", machine.MemoryAvailable & " free of " & machine.MemoryInTotal
+Show "  Free", machine.MemoryPercentFree & " %"
+WScript.Echo "Drive C:"
+Show "  Label", machine.DriveName
+Show "  Type", machine.DriveType("C")
+Show "  Size (MB)", machine.DriveMBSize
+Show "  Free (MB)", machine.DriveMBFree
+
+Set locale = CreateObject("Orvilib10.clsKvOrviUtilitesLocaleA")
+WScript.Echo "Locale"
+Show "  Country", locale.Country & " (" & locale.NativeCountryName & ")"
+Show "  Language", locale.LanguageName
+Show "  System language", locale.SysLanguageName & " (" & locale.SysLanguageID & ")"
+Show "  Date picture", locale.DateFormat
+Show "  Time picture", locale.TimeFormat
+Show "  Number picture", locale.NumberFormat
+Show "  Currency", locale.CurrencySpecifier
+Show "  First day, month", locale.DayName(1) & ", " & locale.MonthName(1, True)
+
 Dim host, adapter, bios
 Set host = CreateObject("Orvilib10.clsKvOrviIPHostA")
 WScript.Echo "Network identity"

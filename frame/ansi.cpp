@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace orvi {
@@ -29,9 +30,11 @@ std::string ToAnsi(std::wstring_view text) {
     return narrow;
 }
 
-std::wstring FromAnsiField(const char* field, std::size_t size) {
-    const void* end = std::memchr(field, '\0', size);
-    return FromAnsi(std::string_view(field, end ? static_cast<const char*>(end) - field : size));
+std::wstring BufferText(const char* buffer, std::size_t capacity, std::size_t length) {
+    const std::size_t limit = std::min(capacity, length);
+    const void* nul = std::memchr(buffer, '\0', limit);
+    const std::size_t used = nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - buffer) : limit;
+    return FromAnsi(std::string_view(buffer, used));
 }
 
 }  // namespace orvi

@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "com_ptr.h"
+#include "dispatch_arguments.h"
 #include "errors.h"
 #include "module.h"
 #include "thread_state.h"
@@ -121,11 +122,13 @@ public:
                         EXCEPINFO* exception, UINT* argumentError) override {
         const HRESULT hr = LoadTypeInfo();
         if (FAILED(hr)) return hr;
-        HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags, params, result, exception, argumentError);
+        DispatchArguments adapted;
+        DISPPARAMS* arguments = adapted.Adapt(typeInfo.Get(), id, flags, params);
+        HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags, arguments, result, exception, argumentError);
         // Reading the value of a method (a default method, say) calls it, as
         // automation clients expect.
         if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_PROPERTYGET)
-            invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, DISPATCH_METHOD, params, result, exception, argumentError);
+            invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, DISPATCH_METHOD, arguments, result, exception, argumentError);
         return invoked;
     }
 

@@ -1,5 +1,7 @@
 #include "late_bound.h"
 
+#include <dispex.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -20,7 +22,12 @@ Variant CallByName(IDispatch* object, const wchar_t* member, WORD flags, std::in
     if (!object) Raise(errObjectNotSet);
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(member)};
-    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) Raise(errMemberNotSupported);
+    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+        // Script objects (a script's own classes) may answer only through IDispatchEx.
+        const ComPtr<IDispatchEx> script = ComPtr<IDispatch>(object).As<IDispatchEx>();
+        const Bstr name(member);
+        if (!script || FAILED(script->GetDispID(name.Get(), fdexNameCaseInsensitive, &id))) Raise(errMemberNotSupported);
+    }
 
     std::vector<VARIANT> reversed(arguments.begin(), arguments.end());
     std::reverse(reversed.begin(), reversed.end());

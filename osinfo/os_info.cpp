@@ -61,7 +61,7 @@ public:
             buildNumber = static_cast<long>(extended.dwBuildNumber);
             servicePackMajor = static_cast<short>(extended.wServicePackMajor);
             servicePackMinor = static_cast<short>(extended.wServicePackMinor);
-            servicePackText = Bstr(FromAnsiField(extended.szCSDVersion, sizeof extended.szCSDVersion));
+            servicePackText = Bstr(BufferText(extended.szCSDVersion, sizeof extended.szCSDVersion));
             suiteMask = static_cast<short>(extended.wSuiteMask);
             productType = extended.wProductType;
             classification = Win2000;
@@ -70,7 +70,7 @@ public:
         majorVersion = static_cast<long>(record.dwMajorVersion);
         minorVersion = static_cast<long>(record.dwMinorVersion);
         buildNumber = static_cast<long>(record.dwBuildNumber);
-        servicePackText = Bstr(FromAnsiField(record.szCSDVersion, sizeof record.szCSDVersion));
+        servicePackText = Bstr(BufferText(record.szCSDVersion, sizeof record.szCSDVersion));
         switch (record.dwPlatformId) {
         case VER_PLATFORM_WIN32_WINDOWS:
             buildNumber = numeric::LowWord(record.dwBuildNumber);
