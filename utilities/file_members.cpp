@@ -163,11 +163,13 @@ bool WriteWhole(std::wstring_view name, std::wstring_view contents) {
     DWORD keep = FILE_ATTRIBUTE_NORMAL;
     if (Exists(name)) {
         if (IsFolder(name)) return false;
-        // Replacing a hidden or system file needs its attributes repeated.
-        Attempt([&] {
-            const DWORD attributes = getFileAttributes(ansi::FileName(name).c_str());
-            if (attributes != kAllAttributes) keep = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-        });
+        // A read-only file stays as it is (also for a process the file
+        // system would let through); replacing a hidden or system file
+        // needs its attributes repeated.
+        DWORD attributes = kAllAttributes;
+        Attempt([&] { attributes = getFileAttributes(ansi::FileName(name).c_str()); });
+        if (attributes == kAllAttributes || (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+        keep = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
         if (keep == 0) keep = FILE_ATTRIBUTE_NORMAL;
     }
     bool written = false;
