@@ -15,3 +15,12 @@ Show "  Build", os.BuildNumber
 Set browser = CreateObject("Orvilib10.clsKvOrviIEVersionInfoA")
 WScript.Echo "Browser shell library"
 Show "  Version", browser.MajorVersion & "." & browser.MinorVersion & "." & browser.BuildNumber
+
+Dim utilities
+Set utilities = CreateObject("Orvilib10.clsKvOrviUtilitesA")
+WScript.Echo "Utilities"
+Show "  Today", utilities.Today & " (week " & utilities.WeekNo() & ")"
+Show "  Greeting", utilities.DayPart(, "Good")
+Show "  Business days this month", utilities.BusinessDays(DateSerial(Year(Date), Month(Date), 1), utilities.EndOfMonth(Date))
+Show "  Phonetic code of Robert", utilities.SoundX("Robert") & " / " & utilities.SoundsLike("Robert")
+Show "  A new GUID", utilities.GUIDx(True)
