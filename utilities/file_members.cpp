@@ -331,7 +331,11 @@ STDMETHODIMP clsKvOrviUtilitesA::FileLastModified(BSTR Filename, DATE* result) {
 }
 
 STDMETHODIMP clsKvOrviUtilitesA::FileDirectories(BSTR StartPath, IDispatch* colFilePaths) {
-    return Member([&] { AddFolders(std::wstring(Bstr::ViewOf(StartPath)), colFilePaths); });
+    return Member([&] {
+        // An empty start would walk the whole current drive.
+        if (Bstr::ViewOf(StartPath).empty()) Raise(errInvalidCall);
+        AddFolders(std::wstring(Bstr::ViewOf(StartPath)), colFilePaths);
+    });
 }
 
 STDMETHODIMP clsKvOrviUtilitesA::FileExists(BSTR Filename, VARIANT_BOOL* result) {

@@ -310,6 +310,13 @@ TEST_F(Files, CopyingThroughTheFileSystemObjectAndTheSystem) {
     failIfExists = VARIANT_TRUE;
     EXPECT_EQ(S_OK, utilities->FileCopyAPI(&src, &dest, &failIfExists, &copied));
     EXPECT_EQ(VARIANT_FALSE, copied);
+    // Onto itself: refused, contents kept.
+    SysFreeString(dest);
+    dest = SysAllocString(folder.W("source.txt").c_str());
+    failIfExists = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, utilities->FileCopyAPI(&src, &dest, &failIfExists, &copied));
+    EXPECT_EQ(VARIANT_FALSE, copied);
+    EXPECT_EQ("contents", Contents(folder / "source.txt"));
     SysFreeString(src);
     SysFreeString(dest);
     EXPECT_EQ("contents", Contents(folder / "api.txt"));
@@ -396,6 +403,8 @@ TEST_F(Files, SubFoldersDepthFirstIntoAnyCollection) {
     // The same folders again: the collection refuses the keys it holds.
     EXPECT_TRUE(FAILED(utilities->FileDirectories(start.Get(), paths.Get())));
     EXPECT_EQ(static_cast<HRESULT>(0x800A005B), utilities->FileDirectories(start.Get(), nullptr));
+    Bstr empty;
+    EXPECT_EQ(static_cast<HRESULT>(0x800A0005), utilities->FileDirectories(empty.Get(), paths.Get()));
     Bstr leaf(folder.W("A\\B\\C"));
     const ComPtr<IDispatch> none = CreateObjectByProgId(L"Scripting.Dictionary");
     EXPECT_EQ(S_OK, utilities->FileDirectories(leaf.Get(), none.Get()));
