@@ -245,8 +245,20 @@ TEST_F(Files, BadNamesNeverTouchOtherFiles) {
     EXPECT_EQ("two", Contents(folder / "keep2.txt"));
     EXPECT_EQ("locked", Contents(folder / "locked.txt"));
     EXPECT_TRUE(Exists(folder / "sub"));
-    // FileRead of a read-only file reads it.
+    // FileRead of a read-only file reads it; of a file held open by
+    // another, nothing (never blanks that look like contents).
     EXPECT_EQ(L"locked", Text(&_clsKvOrviUtilitesA::FileRead, folder.W("locked.txt")));
+    HANDLE held = CreateFileA((folder / "keep1.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(L"", Text(&_clsKvOrviUtilitesA::FileRead, folder.W("keep1.txt")));
+    EXPECT_FALSE(Write(folder.W("keep1.txt"), L"changed"));
+    CloseHandle(held);
+    EXPECT_EQ("one", Contents(folder / "keep1.txt"));
+    // A hidden file is replaced and stays hidden.
+    folder.Make("hidden.txt", "old");
+    SetFileAttributesA((folder / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(Write(folder.W("hidden.txt"), L"new"));
+    EXPECT_EQ("new", Contents(folder / "hidden.txt"));
+    EXPECT_TRUE(GetFileAttributesA((folder / "hidden.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
 TEST_F(Files, SizeInKilobytesAndMissingFiles) {
