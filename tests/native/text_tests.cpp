@@ -34,6 +34,20 @@ TEST(SoundX, AccuracyIsClampedAndWrittenBack) {
     EXPECT_EQ(std::wstring(9, L'0'), SoundX(L"", a = 10));
 }
 
+TEST(SoundX, EveryAccuracyLevel) {
+    const wchar_t* codes[] = {L"W252", L"W2523", L"W25235", L"W252350", L"W2523500", L"W25235000", L"W252350000"};
+    for (int accuracy = 4; accuracy <= 10; ++accuracy) EXPECT_EQ(codes[accuracy - 4], Code(L"Washington", accuracy)) << accuracy;
+}
+
+TEST(SoundsLike, EveryAccuracyLevel) {
+    const wchar_t* keys[] = {L"", L"W", L"W2", L"W25", L"W252", L"W2523", L"W25235", L"W252350", L"W2523500"};
+    const wchar_t* digits[] = {L"", L"2", L"25", L"252", L"2523", L"25235", L"25235", L"25235", L"25235"};
+    for (int accuracy = 0; accuracy <= 8; ++accuracy) {
+        EXPECT_EQ(keys[accuracy], SoundsLike(L"Washington", accuracy, false)) << accuracy;
+        EXPECT_EQ(digits[accuracy], SoundsLike(L"Washington", accuracy, true)) << accuracy;
+    }
+}
+
 TEST(SoundX, LongWordsStillCode) {
     const std::wstring word(40000, L'b');
     std::uint8_t a = 4;
