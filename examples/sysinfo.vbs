@@ -64,3 +64,12 @@ Show "  System BIOS copyright", bios.SystemBiosCopyRight
 Show "  Video BIOS date", bios.VideoBiosDate
 Show "  Video BIOS version", Replace(bios.VideoBiosVersion, Chr(0), " / ")
 Show "  Video BIOS copyright", bios.VideoBiosCopyRight
+
+Dim utilities
+Set utilities = CreateObject("Orvilib10.clsKvOrviUtilitesA")
+WScript.Echo "Utilities"
+Show "  Today", utilities.Today & " (week " & utilities.WeekNo() & ")"
+Show "  Greeting", utilities.DayPart(, "Good")
+Show "  Business days this month", utilities.BusinessDays(DateSerial(Year(Date), Month(Date), 1), utilities.EndOfMonth(Date))
+Show "  Phonetic code of Robert", utilities.SoundX("Robert") & " / " & utilities.SoundsLike("Robert")
+Show "  A new GUID", utilities.GUIDx(True)

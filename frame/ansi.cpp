@@ -3,30 +3,35 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 
+#include "errors.h"
+
 namespace orvi {
-namespace {
+
 // Called directly, like the automation runtime: a conversion between two
 // system calls must not replace the last error the first one left.
-const auto multiByteToWideChar = &MultiByteToWideChar;
-const auto wideCharToMultiByte = &WideCharToMultiByte;
-}  // namespace
 
 std::wstring FromAnsi(std::string_view text) {
     if (text.empty()) return {};
-    const int length = multiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0) multiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    if (text.size() > INT_MAX / 2) Raise(errOutOfMemory);
+    const int length = static_cast<int>(text.size());
+    const int needed = MultiByteToWideChar(CP_ACP, 0, text.data(), length, nullptr, 0);
+    if (needed <= 0) Raise(errInvalidCall);
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), length, wide.data(), needed);
     return wide;
 }
 
 std::string ToAnsi(std::wstring_view text) {
     if (text.empty()) return {};
-    const int length = wideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        wideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr, nullptr);
+    if (text.size() > INT_MAX / 2) Raise(errOutOfMemory);
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) Raise(errInvalidCall);
+    std::string narrow(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), length, narrow.data(), needed, nullptr, nullptr);
     return narrow;
 }
 

@@ -122,13 +122,11 @@ public:
                         EXCEPINFO* exception, UINT* argumentError) override {
         const HRESULT hr = LoadTypeInfo();
         if (FAILED(hr)) return hr;
-        DispatchArguments adapted;
-        DISPPARAMS* arguments = adapted.Adapt(typeInfo.Get(), id, flags, params);
-        HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags, arguments, result, exception, argumentError);
+        HRESULT invoked = InvokeAs(id, flags, params, result, exception, argumentError);
         // Reading the value of a method (a default method, say) calls it, as
         // automation clients expect.
         if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_PROPERTYGET)
-            invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, DISPATCH_METHOD, arguments, result, exception, argumentError);
+            invoked = InvokeAs(id, DISPATCH_METHOD, params, result, exception, argumentError);
         return invoked;
     }
 
@@ -186,6 +184,17 @@ protected:
     }
 
 private:
+    // One call through the type information, its arguments made ready first.
+    HRESULT InvokeAs(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+        DispatchArguments prepared;
+        const HRESULT preparation = prepared.Prepare(typeInfo.Get(), id, flags, params, argumentError);
+        if (FAILED(preparation)) return preparation;
+        const HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags,
+                                           preparation == S_OK ? prepared.Params() : params, result, exception, argumentError);
+        prepared.WriteBack();
+        return invoked;
+    }
+
     // From the type library; a class whose interface is not in it (an
     // internal class) provides its own through a public static TypeInfo().
     HRESULT LoadTypeInfo() noexcept {

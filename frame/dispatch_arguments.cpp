@@ -1,150 +1,154 @@
 #include "dispatch_arguments.h"
 
-#include <algorithm>
+#include <oleauto.h>
 
 namespace orvi {
 namespace {
 
-bool IsMissing(const VARIANT& argument) {
-    return V_VT(&argument) == VT_ERROR && V_ERROR(&argument) == DISP_E_PARAMNOTFOUND;
-}
-
-VARIANT Missing() {
-    VARIANT missing;
-    VariantInit(&missing);
-    V_VT(&missing) = VT_ERROR;
-    V_ERROR(&missing) = DISP_E_PARAMNOTFOUND;
-    return missing;
-}
-
-// A typed reference to the value part of `value`.
-VARIANT ReferenceTo(VARIANT& value, VARTYPE type) {
-    VARIANT reference;
-    VariantInit(&reference);
-    if (type == VT_VARIANT) {
-        V_VT(&reference) = VT_VARIANT | VT_BYREF;
-        V_VARIANTREF(&reference) = &value;
-    } else {
-        V_VT(&reference) = type | VT_BYREF;
-        V_BYREF(&reference) = &V_NONE(&value);
-    }
-    return reference;
-}
-
-// The automation type of a parameter's type description: enumerations are
-// 32-bit integers, aliases their underlying type.
-VARTYPE AutomationType(ITypeInfo* info, const TYPEDESC& type) {
-    if (type.vt != VT_USERDEFINED) return type.vt;
-    ITypeInfo* referred = nullptr;
-    if (FAILED(info->GetRefTypeInfo(type.hreftype, &referred))) return VT_USERDEFINED;
-    VARTYPE resolved = VT_USERDEFINED;
-    TYPEATTR* attributes = nullptr;
-    if (SUCCEEDED(referred->GetTypeAttr(&attributes))) {
-        if (attributes->typekind == TKIND_ENUM) resolved = VT_I4;
-        else if (attributes->typekind == TKIND_ALIAS) resolved = AutomationType(referred, attributes->tdescAlias);
-        referred->ReleaseTypeAttr(attributes);
-    }
-    referred->Release();
-    return resolved;
-}
-
-// The function description of a member for the kind of call made.
-class FunctionOf {
-public:
-    FunctionOf(ITypeInfo* info, DISPID id, WORD flags) : info(info) {
-        TYPEATTR* attributes = nullptr;
-        if (FAILED(info->GetTypeAttr(&attributes))) return;
-        const WORD count = attributes->cFuncs;
-        info->ReleaseTypeAttr(attributes);
-        for (UINT i = 0; i < count && !description; ++i) {
-            FUNCDESC* candidate = nullptr;
-            if (FAILED(info->GetFuncDesc(i, &candidate))) continue;
-            const bool kind = ((flags & DISPATCH_METHOD) && candidate->invkind == INVOKE_FUNC) ||
-                              ((flags & DISPATCH_PROPERTYGET) && candidate->invkind == INVOKE_PROPERTYGET);
-            if (candidate->memid == id && kind) description = candidate;
-            else info->ReleaseFuncDesc(candidate);
-        }
-    }
-    ~FunctionOf() {
-        if (description) info->ReleaseFuncDesc(description);
-    }
-    FunctionOf(const FunctionOf&) = delete;
-    FunctionOf& operator=(const FunctionOf&) = delete;
-    const FUNCDESC* operator->() const { return description; }
-    explicit operator bool() const { return description != nullptr; }
-
-private:
+struct FuncDescHolder {
     ITypeInfo* info;
-    FUNCDESC* description = nullptr;
+    FUNCDESC* desc = nullptr;
+    ~FuncDescHolder() {
+        if (desc) info->ReleaseFuncDesc(desc);
+    }
 };
+
+// The automation type a parameter's declared type stands for; VT_EMPTY for
+// one that is left to DispInvoke (records, interfaces of their own).
+VARTYPE BaseType(ITypeInfo* info, const TYPEDESC& type) {
+    if (type.vt != VT_USERDEFINED) return type.vt;
+    ITypeInfo* referenced = nullptr;
+    if (FAILED(info->GetRefTypeInfo(type.hreftype, &referenced)) || !referenced) return VT_EMPTY;
+    TYPEATTR* attributes = nullptr;
+    VARTYPE vt = VT_EMPTY;
+    if (SUCCEEDED(referenced->GetTypeAttr(&attributes)) && attributes) {
+        if (attributes->typekind == TKIND_ENUM) vt = VT_I4;
+        else if (attributes->typekind == TKIND_ALIAS && attributes->tdescAlias.vt != VT_USERDEFINED) vt = attributes->tdescAlias.vt;
+        referenced->ReleaseTypeAttr(attributes);
+    }
+    referenced->Release();
+    return vt;
+}
+
+bool IsMissing(const VARIANT* value) {
+    return !value || (V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND);
+}
+
+const VARIANT* Referenced(const VARIANT* value) {
+    while (V_VT(value) == (VT_VARIANT | VT_BYREF) && V_VARIANTREF(value)) value = V_VARIANTREF(value);
+    return value;
+}
 
 }  // namespace
 
 DispatchArguments::~DispatchArguments() {
-    for (VARIANT& value : values) VariantClear(&value);
+    for (VARIANT& value : temporaries) VariantClear(&value);
 }
 
-VARIANT& DispatchArguments::Own(const VARIANT& value) {
-    values.push_back(value);
-    return values.back();
-}
+HRESULT DispatchArguments::Prepare(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS* params, UINT* argumentError) {
+    if (!info || !params || !(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) ||
+        (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)))
+        return S_FALSE;
+    TYPEATTR* attributes = nullptr;
+    if (FAILED(info->GetTypeAttr(&attributes)) || !attributes) return S_FALSE;
+    const UINT functions = attributes->cFuncs;
+    info->ReleaseTypeAttr(attributes);
 
-DISPPARAMS* DispatchArguments::Adapt(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params) {
-    if (!info || !params || params->cNamedArgs != 0 || !(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET))) return params;
-    const FunctionOf function(info, id, flags);
-    if (!function) return params;
-    int formal = function->cParams;
-    if (formal > 0 && (function->lprgelemdescParam[formal - 1].paramdesc.wParamFlags & PARAMFLAG_FRETVAL)) --formal;
-    const int given = static_cast<int>(params->cArgs);
-    if (given > formal) return params;
-
-    // Arguments in reading order. `values` never grows past one entry per
-    // parameter, so the references into it stay valid.
-    values.reserve(static_cast<std::size_t>(formal));
-    std::vector<VARIANT> reading(static_cast<std::size_t>(formal));
-    bool changed = false;
-    int used = given;
-    for (int i = 0; i < formal; ++i) {
-        VARIANT& argument = reading[static_cast<std::size_t>(i)];
-        argument = i < given ? params->rgvarg[given - 1 - i] : Missing();
-        const ELEMDESC& parameter = function->lprgelemdescParam[i];
-        const bool reference = parameter.tdesc.vt == VT_PTR && parameter.tdesc.lptdesc;
-        const VARTYPE type = AutomationType(info, reference ? *parameter.tdesc.lptdesc : parameter.tdesc);
-
-        if (IsMissing(argument)) {
-            const PARAMDESC& description = parameter.paramdesc;
-            if (!(description.wParamFlags & PARAMFLAG_FHASDEFAULT) || !description.pparamdescex) continue;
-            VARIANT value;
-            VariantInit(&value);
-            const HRESULT hr = type == VT_VARIANT ? VariantCopy(&value, &description.pparamdescex->varDefaultValue)
-                                                  : VariantChangeType(&value, &description.pparamdescex->varDefaultValue, 0, type);
-            if (FAILED(hr)) continue;
-            VARIANT& owned = Own(value);
-            argument = reference ? ReferenceTo(owned, type) : owned;
-            used = std::max(used, i + 1);
-            changed = true;
-        } else if (reference && type != VT_VARIANT && V_VT(&argument) == (VT_VARIANT | VT_BYREF)) {
-            VARIANT* held = V_VARIANTREF(&argument);
-            while (held && V_VT(held) == (VT_VARIANT | VT_BYREF)) held = V_VARIANTREF(held);
-            if (!held) continue;
-            if (V_VT(held) == type) {
-                argument = ReferenceTo(*held, type);
-            } else if (V_VT(held) == (type | VT_BYREF)) {
-                argument = *held;
-            } else {
-                VARIANT value;
-                VariantInit(&value);
-                if (FAILED(VariantChangeType(&value, held, 0, type))) continue;  // the dispatcher reports the mismatch
-                argument = ReferenceTo(Own(value), type);
-            }
-            changed = true;
-        }
+    FuncDescHolder function{info};
+    for (UINT i = 0; i < functions && !function.desc; ++i) {
+        FUNCDESC* desc = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &desc)) || !desc) continue;
+        const bool kind = ((flags & DISPATCH_METHOD) && desc->invkind == INVOKE_FUNC) ||
+                          ((flags & DISPATCH_PROPERTYGET) && desc->invkind == INVOKE_PROPERTYGET);
+        if (desc->memid == id && kind) function.desc = desc;
+        else info->ReleaseFuncDesc(desc);
     }
-    if (!changed) return params;
+    if (!function.desc) return S_FALSE;
+    const FUNCDESC& desc = *function.desc;
 
-    arguments.assign(reading.rbegin() + (formal - used), reading.rend());
-    adapted = DISPPARAMS{arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
-    return &adapted;
+    // Parameters a caller supplies: all but the result and a locale.
+    std::vector<SHORT> declared;
+    for (SHORT i = 0; i < desc.cParams; ++i) {
+        const USHORT paramFlags = desc.lprgelemdescParam[i].paramdesc.wParamFlags;
+        if (!(paramFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) declared.push_back(i);
+    }
+    const UINT positional = params->cArgs - params->cNamedArgs;
+    if (params->cArgs > declared.size()) return S_FALSE;
+
+    temporaries.reserve(declared.size() * 2);
+    std::vector<VARIANT> inOrder;
+    for (std::size_t position = 0; position < declared.size(); ++position) {
+        const ELEMDESC& element = desc.lprgelemdescParam[declared[position]];
+        const USHORT paramFlags = element.paramdesc.wParamFlags;
+        const bool byReference = element.tdesc.vt == VT_PTR;
+        const VARTYPE base = BaseType(info, byReference ? *element.tdesc.lptdesc : element.tdesc);
+        if (base == VT_EMPTY) return S_FALSE;
+
+        const VARIANT* supplied = nullptr;
+        UINT suppliedIndex = 0;
+        if (position < positional) {
+            suppliedIndex = params->cArgs - 1 - static_cast<UINT>(position);
+            supplied = &params->rgvarg[suppliedIndex];
+        } else {
+            for (UINT k = 0; k < params->cNamedArgs; ++k)
+                if (params->rgdispidNamedArgs[k] == static_cast<DISPID>(declared[position])) {
+                    suppliedIndex = k;
+                    supplied = &params->rgvarg[k];
+                }
+        }
+
+        VARIANT value;
+        VariantInit(&value);
+        VARIANT* callerVariable = nullptr;
+        if (IsMissing(supplied)) {
+            if (paramFlags & PARAMFLAG_FHASDEFAULT) {
+                HRESULT hr = VariantChangeType(&value, &element.paramdesc.pparamdescex->varDefaultValue, 0, base);
+                if (FAILED(hr)) return hr;
+            } else if (paramFlags & PARAMFLAG_FOPT) {
+                V_VT(&value) = VT_ERROR;
+                V_ERROR(&value) = DISP_E_PARAMNOTFOUND;
+            } else {
+                return S_FALSE;
+            }
+        } else if (byReference && V_VT(supplied) == static_cast<VARTYPE>(base | VT_BYREF)) {
+            // Already a reference of the parameter's type: passed on as it is.
+            inOrder.push_back(*supplied);
+            continue;
+        } else {
+            const VARIANT* plain = Referenced(supplied);
+            if (V_VT(supplied) == (VT_VARIANT | VT_BYREF)) callerVariable = const_cast<VARIANT*>(plain);
+            HRESULT hr = base == VT_VARIANT ? VariantCopyInd(&value, const_cast<VARIANT*>(plain))
+                                            : VariantChangeType(&value, const_cast<VARIANT*>(plain), 0, base);
+            if (FAILED(hr)) {
+                if (argumentError) *argumentError = suppliedIndex;
+                return hr == DISP_E_OVERFLOW ? hr : DISP_E_TYPEMISMATCH;
+            }
+        }
+        temporaries.push_back(value);
+        const std::size_t temporary = temporaries.size() - 1;
+
+        VARIANT argument;
+        VariantInit(&argument);
+        if (!byReference) {
+            argument = temporaries[temporary];  // borrowed, freed with the temporaries
+        } else if (base == VT_VARIANT) {
+            // A Variant by reference: the caller's own variable when there is one.
+            V_VT(&argument) = VT_VARIANT | VT_BYREF;
+            V_VARIANTREF(&argument) = callerVariable ? callerVariable : &temporaries[temporary];
+        } else {
+            V_VT(&argument) = static_cast<VARTYPE>(base | VT_BYREF);
+            V_BYREF(&argument) = &V_UI1(&temporaries[temporary]);
+            if (callerVariable) returned.push_back({callerVariable, temporary});
+        }
+        inOrder.push_back(argument);
+    }
+    arguments.assign(inOrder.rbegin(), inOrder.rend());
+    prepared = DISPPARAMS{arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
+    return S_OK;
+}
+
+void DispatchArguments::WriteBack() {
+    for (const Returned& entry : returned) VariantCopy(entry.callerVariable, &temporaries[entry.temporary]);
 }
 
 }  // namespace orvi

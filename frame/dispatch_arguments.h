@@ -1,14 +1,14 @@
-// Late-bound arguments adapted before the system's dispatcher sees them:
-// - an omitted optional argument with a default gets a value of its own,
-//   passed by reference where the member expects a reference (the
-//   dispatcher would pass the default by value even there);
-// - a script variable passed by reference (a reference to a VARIANT) to a
-//   typed by-reference parameter is passed as a reference to the value it
-//   holds, so the member's changes reach the variable; when it holds another
-//   type, a converted copy is passed instead.
+// Arguments of a late-bound call (method or property get) made ready for DispInvoke: one
+// argument per declared parameter, in its declared type, in positional
+// order. Left-out optional parameters receive their default values (by
+// reference where the parameter is by reference), named arguments are put
+// in their places, and a script variable passed to a typed by-reference
+// parameter is converted there and receives the member's change after the
+// call, as a by-reference argument should.
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
+
 #include <vector>
 
 namespace orvi {
@@ -16,20 +16,28 @@ namespace orvi {
 class DispatchArguments {
 public:
     DispatchArguments() = default;
+    ~DispatchArguments();
     DispatchArguments(const DispatchArguments&) = delete;
     DispatchArguments& operator=(const DispatchArguments&) = delete;
-    ~DispatchArguments();
 
-    // `params` adapted for member `id`, or `params` itself when nothing
-    // needs to change.
-    DISPPARAMS* Adapt(ITypeInfo* info, DISPID id, WORD flags, DISPPARAMS* params);
+    // Prepares the call of member `id`. S_FALSE: nothing to prepare (not a
+    // method or property get of the type information), use the
+    // original arguments. A failure is the HRESULT for the caller, with
+    // `argumentError` naming the argument that could not be converted.
+    HRESULT Prepare(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS* params, UINT* argumentError);
+    DISPPARAMS* Params() { return &prepared; }
+    // Copies the values of by-reference conversions back to the caller's variables.
+    void WriteBack();
 
 private:
-    VARIANT& Own(const VARIANT& value);
-
-    std::vector<VARIANT> values;     // defaults and converted copies, owned
-    std::vector<VARIANT> arguments;  // in the dispatcher's (reversed) order
-    DISPPARAMS adapted{};
+    struct Returned {
+        VARIANT* callerVariable;
+        std::size_t temporary;
+    };
+    std::vector<VARIANT> temporaries;  // converted values, owned
+    std::vector<VARIANT> arguments;    // what DispInvoke receives, reversed
+    std::vector<Returned> returned;
+    DISPPARAMS prepared{};
 };
 
 }  // namespace orvi

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "ansi.h"
+#include "frame/ansi.h"
 #include "com_ptr.h"
 #include "errors.h"
 #include "component_identity.h"

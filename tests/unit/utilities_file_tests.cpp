@@ -1,0 +1,459 @@
+// The file members of the utilities class in a private temporary folder.
+#include <string>
+#include <vector>
+
+#include "late_bound.h"
+#include "orvilib10_h.h"
+#include "test_support.h"
+
+using namespace orvi;
+using namespace orvi::test;
+
+namespace {
+
+std::wstring Widen(const std::string& s) { return std::wstring(s.begin(), s.end()); }
+
+// A fresh folder under the prefix's temporary folder, removed with its contents.
+class TempFolder {
+public:
+    TempFolder() {
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        path = std::string(base) + "orvi_files_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++counter);
+        CreateDirectoryA(path.c_str(), nullptr);
+    }
+    ~TempFolder() { Remove(path); }
+    std::string operator/(const std::string& name) const { return path + "\\" + name; }
+    std::wstring W(const std::string& name = {}) const { return Widen(name.empty() ? path : path + "\\" + name); }
+    void Make(const std::string& name, const std::string& bytes = "x") const {
+        HANDLE h = CreateFileA((*this / name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        CloseHandle(h);
+    }
+    void Folder(const std::string& name) const { CreateDirectoryA((*this / name).c_str(), nullptr); }
+    std::string path;
+
+private:
+    static void Remove(const std::string& folder) {
+        WIN32_FIND_DATAA entry;
+        HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &entry);
+        if (h != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = entry.cFileName, full = folder + "\\" + name;
+                if (name == "." || name == "..") continue;
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Remove(full);
+                else DeleteFileA(full.c_str());
+            } while (FindNextFileA(h, &entry));
+            FindClose(h);
+        }
+        RemoveDirectoryA(folder.c_str());
+    }
+    static inline int counter = 0;
+};
+
+// An in/out text argument the member may replace.
+struct InOut {
+    explicit InOut(const std::wstring& text) : value(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {}
+    ~InOut() { SysFreeString(value); }
+    InOut(const InOut&) = delete;
+    InOut& operator=(const InOut&) = delete;
+    void Set(const std::wstring& text) {
+        SysFreeString(value);
+        value = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    }
+    std::wstring_view View() const { return Bstr::ViewOf(value); }
+    BSTR value;
+};
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string Contents(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return "<missing>";
+    std::string bytes(GetFileSize(h, nullptr), '\0');
+    DWORD read = 0;
+    ReadFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+    CloseHandle(h);
+    return bytes;
+}
+
+FILETIME Utc(WORD y, WORD m, WORD d, WORD h, WORD mi) {
+    SYSTEMTIME st{y, m, 0, d, h, mi, 0, 0};
+    FILETIME ft{};
+    SystemTimeToFileTime(&st, &ft);
+    return ft;
+}
+void SetStamps(const std::string& path, const FILETIME* created, const FILETIME* accessed, const FILETIME* written) {
+    HANDLE h = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    SetFileTime(h, created, accessed, written);
+    CloseHandle(h);
+}
+
+// The clock seen by the members: UTC and local time two hours apart.
+SYSTEMTIME utcClock{2024, 6, 0, 15, 12, 0, 0, 0}, localClock{2024, 6, 0, 15, 14, 0, 0, 0};
+void WINAPI FakeUtc(LPSYSTEMTIME t) { *t = utcClock; }
+void WINAPI FakeLocal(LPSYSTEMTIME t) { *t = localClock; }
+
+struct Question {
+    int asked = 0;
+    std::string text, caption;
+    UINT flags = 0;
+    int answer = IDNO;
+} question;
+int WINAPI FakeMessageBox(HWND, LPCSTR text, LPCSTR caption, UINT flags) {
+    ++question.asked;
+    question.text = text;
+    question.caption = caption;
+    question.flags = flags;
+    return question.answer;
+}
+
+class Files : public testing::Test {
+protected:
+    void SetUp() override {
+        utilities = CreateThroughFactory<_clsKvOrviUtilitesA>(__uuidof(clsKvOrviUtilitesA));
+        ASSERT_TRUE(utilities);
+        scope.Replace("user32.dll", "MessageBoxA", &FakeMessageBox);
+        question = Question{};
+    }
+    bool Bool(HRESULT (STDMETHODCALLTYPE _clsKvOrviUtilitesA::*member)(BSTR, VARIANT_BOOL*), const std::wstring& name) {
+        Bstr text(name);
+        VARIANT_BOOL result = 7;
+        EXPECT_EQ(S_OK, (utilities.Get()->*member)(text.Get(), &result));
+        return result == VARIANT_TRUE;
+    }
+    std::wstring Text(HRESULT (STDMETHODCALLTYPE _clsKvOrviUtilitesA::*member)(BSTR, BSTR*), const std::wstring& name) {
+        Bstr text(name), result;
+        EXPECT_EQ(S_OK, (utilities.Get()->*member)(text.Get(), result.Put()));
+        return std::wstring(result.View());
+    }
+    DATE Stamp(HRESULT (STDMETHODCALLTYPE _clsKvOrviUtilitesA::*member)(BSTR, DATE*), const std::wstring& name) {
+        Bstr text(name);
+        DATE result = -1;
+        EXPECT_EQ(S_OK, (utilities.Get()->*member)(text.Get(), &result));
+        return result;
+    }
+    bool Write(const std::wstring& name, const std::wstring& contents) {
+        Bstr n(name), c(contents);
+        VARIANT_BOOL result = 7;
+        EXPECT_EQ(S_OK, utilities->FileWrite(n.Get(), c.Get(), &result));
+        return result == VARIANT_TRUE;
+    }
+    bool Kill(const std::wstring& mask, const VARIANT* olderThan, bool prompt) {
+        InOut m(mask);
+        Variant older;
+        if (olderThan) VariantCopy(older.Put(), const_cast<VARIANT*>(olderThan));
+        else *older.Put() = MissingArgument();
+        VARIANT_BOOL ask = prompt ? VARIANT_TRUE : VARIANT_FALSE, result = 7;
+        EXPECT_EQ(S_OK, utilities->FileKill(&m.value, older.Get(), &ask, &result));
+        return result == VARIANT_TRUE;
+    }
+    SubstituteScope scope;
+    ComPtr<_clsKvOrviUtilitesA> utilities;
+    TempFolder folder;
+};
+
+DWORD reportedAttributes = 0;
+DWORD WINAPI FakeAttributes(LPCSTR) { return reportedAttributes; }
+
+TEST_F(Files, AttributeLettersInTheirOrder) {
+    folder.Make("marked.txt");
+    SetFileAttributesA((folder / "marked.txt").c_str(), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY);
+    folder.Folder("sub");
+    EXPECT_EQ(L"AHR", Text(&_clsKvOrviUtilitesA::FileAttributes, folder.W("marked.txt")));
+    EXPECT_EQ(L'D', Text(&_clsKvOrviUtilitesA::FileAttributes, folder.W("sub")).at(0));
+    EXPECT_EQ(L"", Text(&_clsKvOrviUtilitesA::FileAttributes, folder.W("missing.txt")));
+    // A pattern exists when something matches, but has no attributes of its own.
+    EXPECT_EQ(L"DASHR", Text(&_clsKvOrviUtilitesA::FileAttributes, folder.W("*.txt")));
+
+    scope.Replace("kernel32.dll", "GetFileAttributesA", &FakeAttributes);
+    struct Row { DWORD attributes; const wchar_t* letters; } rows[] = {
+        {FILE_ATTRIBUTE_NORMAL, L""}, {0x27, L"ASHR"}, {0x10, L"D"}, {0x01, L"R"}, {0x04 | 0x02, L"SH"},
+        {0x400 | 0x800 | 0x20, L"A"}, {0xFFFFFFFF, L"DASHR"}};
+    for (const Row& row : rows) {
+        reportedAttributes = row.attributes;
+        EXPECT_EQ(row.letters, Text(&_clsKvOrviUtilitesA::FileAttributes, folder.W("marked.txt"))) << row.attributes;
+    }
+}
+
+TEST_F(Files, ExistenceOfFoldersRootsAndPatterns) {
+    folder.Folder("sub");
+    folder.Make("a.txt");
+    EXPECT_TRUE(Bool(&_clsKvOrviUtilitesA::FileExists, folder.W("sub")));
+    EXPECT_TRUE(Bool(&_clsKvOrviUtilitesA::FileExists, folder.W("sub") + L"\\"));
+    EXPECT_FALSE(Bool(&_clsKvOrviUtilitesA::FileExists, L"C:\\"));
+    EXPECT_TRUE(Bool(&_clsKvOrviUtilitesA::FileExists, folder.W("*.txt")));
+    EXPECT_FALSE(Bool(&_clsKvOrviUtilitesA::FileExists, folder.W("*.doc")));
+    EXPECT_FALSE(Bool(&_clsKvOrviUtilitesA::FileExists, L""));
+    EXPECT_FALSE(Bool(&_clsKvOrviUtilitesA::FileExists, folder.W(std::string(300, 'n'))));
+    EXPECT_FALSE(Bool(&_clsKvOrviUtilitesA::FileExists, folder.W("a.txt") + std::wstring(1, L'\0') + L"x"));
+}
+
+TEST_F(Files, TimeStampsAreLocalByTheCurrentOffset) {
+    scope.Replace("kernel32.dll", "GetSystemTime", &FakeUtc);
+    scope.Replace("kernel32.dll", "GetLocalTime", &FakeLocal);
+    folder.Make("stamped.txt");
+    const FILETIME accessed = Utc(2021, 7, 4, 8, 15), written = Utc(2020, 3, 1, 23, 30);
+    SetStamps(folder / "stamped.txt", nullptr, &accessed, &written);
+    // 23:30 UTC two hours east is 01:30 of the next day.
+    EXPECT_NEAR(43892 + 1.5 / 24, Stamp(&_clsKvOrviUtilitesA::FileLastModified, folder.W("stamped.txt")), 1e-9);
+    EXPECT_NEAR(44381 + 10.25 / 24, Stamp(&_clsKvOrviUtilitesA::FileLastAccessed, folder.W("stamped.txt")), 1e-9);
+    EXPECT_GT(Stamp(&_clsKvOrviUtilitesA::FileCreated, folder.W("stamped.txt")), 40000);
+    // West of Greenwich the hours go back.
+    localClock.wHour = 7;
+    EXPECT_NEAR(43891 + 18.5 / 24, Stamp(&_clsKvOrviUtilitesA::FileLastModified, folder.W("stamped.txt")), 1e-9);
+    localClock.wHour = 14;
+    EXPECT_EQ(0.0, Stamp(&_clsKvOrviUtilitesA::FileCreated, folder.W("missing.txt")));
+    EXPECT_EQ(0.0, Stamp(&_clsKvOrviUtilitesA::FileLastModified, L""));
+}
+
+TEST_F(Files, WholeFilesKeepEveryByte) {
+    std::string bytes;
+    for (int i = 0; i < 256; ++i) bytes += static_cast<char>(i);
+    bytes += std::string("\0\0end\xff", 6);
+    folder.Make("binary.bin", bytes);
+    const std::wstring read = Text(&_clsKvOrviUtilitesA::FileRead, folder.W("binary.bin"));
+    EXPECT_EQ(bytes.size(), read.size());
+    ASSERT_TRUE(Write(folder.W("copy.bin"), read));
+    EXPECT_EQ(bytes, Contents(folder / "copy.bin"));
+    EXPECT_TRUE(Write(folder.W("empty.txt"), L""));
+    EXPECT_EQ("", Contents(folder / "empty.txt"));
+    EXPECT_EQ(L"", Text(&_clsKvOrviUtilitesA::FileRead, folder.W("empty.txt")));
+    // Writing replaces the whole file, no length prefix or line end added.
+    EXPECT_TRUE(Write(folder.W("copy.bin"), L"short"));
+    EXPECT_EQ("short", Contents(folder / "copy.bin"));
+}
+
+TEST_F(Files, BadNamesNeverTouchOtherFiles) {
+    folder.Make("keep1.txt", "one");
+    folder.Make("keep2.txt", "two");
+    folder.Folder("sub");
+    folder.Make("locked.txt", "locked");
+    SetFileAttributesA((folder / "locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::wstring tooLong = folder.W(std::string(300, 'n') + ".txt");
+    struct Row { std::wstring name; } rows[] = {{L""}, {folder.W("*.txt")}, {folder.W("keep?.txt")}, {folder.W("sub")},
+                                               {folder.W("sub") + L"\\"}, {tooLong}, {folder.W("locked.txt")},
+                                               {folder.W("nofolder\\x.txt")}};
+    for (const Row& row : rows) {
+        EXPECT_FALSE(Write(row.name, L"overwritten")) << std::string(row.name.begin(), row.name.end());
+        EXPECT_EQ(L"", Text(&_clsKvOrviUtilitesA::FileRead, row.name == folder.W("locked.txt") ? folder.W("missing") : row.name));
+    }
+    EXPECT_EQ("one", Contents(folder / "keep1.txt"));
+    EXPECT_EQ("two", Contents(folder / "keep2.txt"));
+    EXPECT_EQ("locked", Contents(folder / "locked.txt"));
+    EXPECT_TRUE(Exists(folder / "sub"));
+    // FileRead of a read-only file reads it; of a file held open by
+    // another, nothing (never blanks that look like contents).
+    EXPECT_EQ(L"locked", Text(&_clsKvOrviUtilitesA::FileRead, folder.W("locked.txt")));
+    HANDLE held = CreateFileA((folder / "keep1.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(L"", Text(&_clsKvOrviUtilitesA::FileRead, folder.W("keep1.txt")));
+    EXPECT_FALSE(Write(folder.W("keep1.txt"), L"changed"));
+    CloseHandle(held);
+    EXPECT_EQ("one", Contents(folder / "keep1.txt"));
+    // A hidden file is replaced and stays hidden.
+    folder.Make("hidden.txt", "old");
+    SetFileAttributesA((folder / "hidden.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(Write(folder.W("hidden.txt"), L"new"));
+    EXPECT_EQ("new", Contents(folder / "hidden.txt"));
+    EXPECT_TRUE(GetFileAttributesA((folder / "hidden.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+TEST_F(Files, SizeInKilobytesAndMissingFiles) {
+    folder.Make("1500.bin", std::string(1500, 'x'));
+    folder.Make("1023.bin", std::string(1023, 'x'));
+    folder.Make("2048.bin", std::string(2048, 'x'));
+    struct Row { const char* name; long kb; } rows[] = {{"1500.bin", 1}, {"1023.bin", 0}, {"2048.bin", 2}};
+    for (const Row& row : rows) {
+        Bstr name(folder.W(row.name));
+        long kb = -1;
+        EXPECT_EQ(S_OK, utilities->FileSize(name.Get(), &kb));
+        EXPECT_EQ(row.kb, kb) << row.name;
+    }
+    for (const std::wstring& bad : {folder.W("missing.bin"), std::wstring(), folder.W("*.bin")}) {
+        Bstr name(bad);
+        long kb = -1;
+        EXPECT_EQ(static_cast<HRESULT>(0x800A0035), utilities->FileSize(name.Get(), &kb));
+        EXPECT_EQ(0, kb);
+        const ErrorReport report = TakeErrorInfo();
+        EXPECT_EQ(L"Orvilib10.clsKvOrviUtilitesA", report.source);
+        EXPECT_EQ(L"File not found", report.description);
+    }
+}
+
+TEST_F(Files, CopyingThroughTheFileSystemObjectAndTheSystem) {
+    folder.Make("source.txt", "contents");
+    InOut source(folder.W("source.txt")), target(folder.W("target.txt")), message(L"as passed");
+    VARIANT_BOOL copied = 7;
+    EXPECT_EQ(S_OK, utilities->FileCopy(&source.value, &target.value, &message.value, &copied));
+    EXPECT_EQ(VARIANT_TRUE, copied);
+    EXPECT_EQ(L"as passed", message.View());
+    EXPECT_EQ("contents", Contents(folder / "target.txt"));
+
+    // A copy onto itself fails with a message and loses nothing.
+    target.Set(folder.W("source.txt"));
+    EXPECT_EQ(S_OK, utilities->FileCopy(&source.value, &target.value, &message.value, &copied));
+    EXPECT_EQ(VARIANT_FALSE, copied);
+    EXPECT_NE(std::wstring::npos, message.View().find(L" - ")) << std::wstring(message.View());
+    EXPECT_EQ("contents", Contents(folder / "source.txt"));
+    EXPECT_FALSE(TakeErrorInfo().present);
+
+    // A missing source: False, no message.
+    InOut missing(folder.W("missing.txt")), quiet(L"");
+    EXPECT_EQ(S_OK, utilities->FileCopy(&missing.value, &target.value, &quiet.value, &copied));
+    EXPECT_EQ(VARIANT_FALSE, copied);
+    EXPECT_EQ(L"", quiet.View());
+
+    // A wildcard target deletes nothing.
+    folder.Make("other.txt", "other");
+    target.Set(folder.W("*.txt"));
+    EXPECT_EQ(S_OK, utilities->FileCopy(&source.value, &target.value, &message.value, &copied));
+    EXPECT_EQ(VARIANT_FALSE, copied);
+    EXPECT_EQ("other", Contents(folder / "other.txt"));
+    EXPECT_EQ("contents", Contents(folder / "target.txt"));
+
+    // The system copy, and its refusal to overwrite.
+    BSTR src = SysAllocString(folder.W("source.txt").c_str()), dest = SysAllocString(folder.W("api.txt").c_str());
+    VARIANT_BOOL failIfExists = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, utilities->FileCopyAPI(&src, &dest, &failIfExists, &copied));
+    EXPECT_EQ(VARIANT_TRUE, copied);
+    failIfExists = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, utilities->FileCopyAPI(&src, &dest, &failIfExists, &copied));
+    EXPECT_EQ(VARIANT_FALSE, copied);
+    // Onto itself: refused, contents kept.
+    SysFreeString(dest);
+    dest = SysAllocString(folder.W("source.txt").c_str());
+    failIfExists = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, utilities->FileCopyAPI(&src, &dest, &failIfExists, &copied));
+    EXPECT_EQ(VARIANT_FALSE, copied);
+    EXPECT_EQ("contents", Contents(folder / "source.txt"));
+    SysFreeString(src);
+    SysFreeString(dest);
+    EXPECT_EQ("contents", Contents(folder / "api.txt"));
+}
+
+TEST_F(Files, KillByMaskDeletesExactlyTheMatchingFiles) {
+    for (const char* name : {"a.log", "b.log", "keep.log.bak", "keep.logx", "keep.txt"}) folder.Make(name);
+    folder.Folder("dir.log");
+    folder.Make("hidden.log");
+    SetFileAttributesA((folder / "hidden.log").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_TRUE(Kill(folder.W("*.log"), nullptr, true));
+    EXPECT_EQ(0, question.asked);  // no age limit, no question
+    EXPECT_FALSE(Exists(folder / "a.log"));
+    EXPECT_FALSE(Exists(folder / "b.log"));
+    for (const char* kept : {"keep.log.bak", "keep.logx", "keep.txt", "dir.log", "hidden.log"}) EXPECT_TRUE(Exists(folder / kept)) << kept;
+    // Nothing left to match: still True.
+    EXPECT_TRUE(Kill(folder.W("*.log"), nullptr, false));
+    EXPECT_TRUE(Kill(L"", nullptr, false));
+    EXPECT_TRUE(Exists(folder / "keep.txt"));
+}
+
+TEST_F(Files, KillByAgeAsksAndDeletesOnlyOldFiles) {
+    scope.Replace("kernel32.dll", "GetSystemTime", &FakeUtc);
+    scope.Replace("kernel32.dll", "GetLocalTime", &FakeLocal);
+    const FILETIME old = Utc(2001, 1, 1, 0, 0), recent = Utc(2023, 1, 1, 0, 0);
+    for (const char* name : {"old1.tmp", "old2.tmp", "new.tmp", "old.keep"}) folder.Make(name);
+    SetStamps(folder / "old1.tmp", nullptr, &old, nullptr);
+    SetStamps(folder / "old2.tmp", nullptr, &old, nullptr);
+    SetStamps(folder / "new.tmp", nullptr, &recent, nullptr);
+    SetStamps(folder / "old.keep", nullptr, &old, nullptr);
+    Variant limit = TextValue(L"2010-01-01");
+
+    question.answer = IDNO;
+    EXPECT_FALSE(Kill(folder.W("*.tmp"), limit.Get(), true));
+    EXPECT_EQ(1, question.asked);
+    EXPECT_EQ("Delete file(s) *.tmp", question.text);
+    EXPECT_EQ("Orvilib10", question.caption);
+    EXPECT_EQ(static_cast<UINT>(MB_YESNO | MB_ICONWARNING), question.flags);
+    EXPECT_TRUE(Exists(folder / "old1.tmp"));
+
+    question.answer = IDYES;
+    EXPECT_TRUE(Kill(folder.W("*.tmp"), limit.Get(), true));
+    EXPECT_FALSE(Exists(folder / "old1.tmp"));
+    EXPECT_FALSE(Exists(folder / "old2.tmp"));
+    EXPECT_TRUE(Exists(folder / "new.tmp"));
+    EXPECT_TRUE(Exists(folder / "old.keep"));
+
+    // A limit that is no date does nothing.
+    Variant noDate = TextValue(L"soon");
+    EXPECT_TRUE(Kill(folder.W("*.*"), noDate.Get(), false));
+    EXPECT_TRUE(Exists(folder / "new.tmp"));
+}
+
+TEST_F(Files, KillStoresTheDateAndReportsUndeletableFiles) {
+    folder.Make("ro.dat");
+    SetFileAttributesA((folder / "ro.dat").c_str(), FILE_ATTRIBUTE_READONLY);
+    InOut mask(folder.W("*.dat"));
+    Variant limit = TextValue(L"2099-01-01");
+    VARIANT_BOOL prompt = VARIANT_FALSE, result = 7;
+    EXPECT_EQ(S_OK, utilities->FileKill(&mask.value, limit.Get(), &prompt, &result));
+    EXPECT_EQ(VARIANT_FALSE, result);
+    EXPECT_EQ(VT_DATE, limit.Type());
+    EXPECT_TRUE(Exists(folder / "ro.dat"));
+}
+
+TEST_F(Files, SubFoldersDepthFirstIntoAnyCollection) {
+    folder.Folder("A");
+    folder.Folder("A\\B");
+    folder.Folder("A\\B\\C");
+    folder.Make("A\\file.txt");
+    const ComPtr<IDispatch> paths = CreateObjectByProgId(L"Scripting.Dictionary");
+    Bstr start(folder.W());
+    EXPECT_EQ(S_OK, utilities->FileDirectories(start.Get(), paths.Get()));
+    const Variant keys = CallByName(paths.Get(), L"Keys", DISPATCH_METHOD);
+    ASSERT_EQ(VT_ARRAY | VT_VARIANT, keys.Type());
+    SAFEARRAY* array = V_ARRAY(keys.Get());
+    ASSERT_EQ(0, static_cast<int>(array->rgsabound[0].lLbound));
+    ASSERT_EQ(3u, array->rgsabound[0].cElements);
+    const VARIANT* items = static_cast<const VARIANT*>(array->pvData);
+    EXPECT_EQ(folder.W("A\\"), Bstr::ViewOf(V_BSTR(&items[0])));
+    EXPECT_EQ(folder.W("A\\B\\"), Bstr::ViewOf(V_BSTR(&items[1])));
+    EXPECT_EQ(folder.W("A\\B\\C\\"), Bstr::ViewOf(V_BSTR(&items[2])));
+
+    // The same folders again: the collection refuses the keys it holds.
+    EXPECT_TRUE(FAILED(utilities->FileDirectories(start.Get(), paths.Get())));
+    EXPECT_EQ(static_cast<HRESULT>(0x800A005B), utilities->FileDirectories(start.Get(), nullptr));
+    Bstr empty;
+    EXPECT_EQ(static_cast<HRESULT>(0x800A0005), utilities->FileDirectories(empty.Get(), paths.Get()));
+    Bstr leaf(folder.W("A\\B\\C"));
+    const ComPtr<IDispatch> none = CreateObjectByProgId(L"Scripting.Dictionary");
+    EXPECT_EQ(S_OK, utilities->FileDirectories(leaf.Get(), none.Get()));
+    EXPECT_EQ(0, LongOf(CallByName(none.Get(), L"Count", DISPATCH_PROPERTYGET)));
+}
+
+TEST_F(Files, TreeSearchFindsAFileThreeLevelsDown) {
+    folder.Folder("one");
+    folder.Folder("one\\two");
+    folder.Folder("one\\two\\three");
+    folder.Make("one\\two\\three\\needle.dat");
+    BSTR root = SysAllocString(folder.W().c_str()), name = SysAllocString(L"needle.dat");
+    Bstr found;
+    EXPECT_EQ(S_OK, utilities->FileFind(&root, &name, found.Put()));
+    std::wstring expected = folder.W("one\\two\\three\\needle.dat"), got(found.View());
+    for (auto* s : {&expected, &got}) for (wchar_t& c : *s) c = towlower(c);
+    EXPECT_EQ(expected, got);
+    SysFreeString(name);
+    name = SysAllocString(L"absent.dat");
+    EXPECT_EQ(S_OK, utilities->FileFind(&root, &name, found.Put()));
+    EXPECT_TRUE(found.Empty());
+    SysFreeString(root);
+    root = SysAllocString(L"");
+    EXPECT_EQ(S_OK, utilities->FileFind(&root, &name, found.Put()));
+    EXPECT_TRUE(found.Empty());
+    SysFreeString(root);
+    SysFreeString(name);
+}
+
+TEST_F(Files, ShortPathOfAFile) {
+    folder.Make("a long file name.text");
+    Bstr name(folder.W("a long file name.text")), shortPath;
+    EXPECT_EQ(S_OK, utilities->FileShortPath(name.Get(), shortPath.Put()));
+    EXPECT_FALSE(shortPath.Empty());
+    Bstr missing(folder.W("missing")), none;
+    EXPECT_EQ(S_OK, utilities->FileShortPath(missing.Get(), none.Put()));
+    EXPECT_TRUE(none.Empty());
+}
+
+}  // namespace

@@ -1,0 +1,15 @@
+// File names and texts for the single-byte file system functions.
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace orvi::ansi {
+
+// How a text reads after the trip to the code page and back.
+std::wstring RoundTrip(std::wstring_view text);
+
+// A file name for the system: raises error 5 for a name with a NUL inside,
+// which the system would silently cut.
+std::string FileName(std::wstring_view name);
+
+}  // namespace orvi::ansi
