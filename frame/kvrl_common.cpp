@@ -1,0 +1,98 @@
+#include "kvrl_common.h"
+
+#include "com_object.h"
+#include "late_bound.h"
+#include "orvilib10_h.h"
+
+namespace orvi {
+namespace {
+
+// The current error, as the sibling library's error handler expects it.
+class clsKvOrviErrorObjectA final : public ComObject<clsKvOrviErrorObjectA, _clsKvOrviErrorObjectA> {
+public:
+    static constexpr const wchar_t* kProgId = kLibraryName;
+
+    static ComPtr<IDispatch> Make(long number, std::wstring_view source, std::wstring_view description) {
+        ComPtr<_clsKvOrviErrorObjectA> object = Create();
+        auto* self = static_cast<clsKvOrviErrorObjectA*>(object.Get());
+        self->number = number;
+        self->source = Bstr(source);
+        self->description = Bstr(description);
+        return object.As<IDispatch>();
+    }
+
+    STDMETHODIMP get_Number(long* result) override { return Get(result, number); }
+    STDMETHODIMP get_Source(BSTR* result) override { return Get(result, source); }
+    STDMETHODIMP get_Description(BSTR* result) override { return Get(result, description); }
+
+private:
+    long number = 0;
+    Bstr source, description;
+};
+
+Variant Holding(IDispatch* object) {
+    Variant value;
+    V_VT(value.Put()) = VT_DISPATCH;
+    V_DISPATCH(value.Get()) = object;
+    if (object) object->AddRef();
+    return value;
+}
+Variant Holding(std::wstring_view text) {
+    Variant value;
+    V_BSTR(value.Put()) = Bstr(text).Detach();
+    V_VT(value.Get()) = VT_BSTR;
+    return value;
+}
+Variant Holding(long number) {
+    Variant value;
+    V_VT(value.Put()) = VT_I4;
+    V_I4(value.Get()) = number;
+    return value;
+}
+
+void ReportFailure(IDispatch* properties, const ComponentError& error) {
+    // Resolve the error's source and description as a caller would see them.
+    const HRESULT hr = error.Report(kLibraryName);
+    ComPtr<IErrorInfo> info;
+    Bstr source, description;
+    if (GetErrorInfo(0, info.Put()) == S_OK && info) {
+        info->GetSource(source.Put());
+        info->GetDescription(description.Put());
+    }
+    const long number = ErrorNumberOf(hr) != 0 ? ErrorNumberOf(hr) : static_cast<long>(hr);
+
+    Variant propertiesArgument = Holding(properties);
+    Variant errorArgument = Holding(clsKvOrviErrorObjectA::Make(number, source.View(), description.View()).Get());
+    Variant firstText = Holding(std::wstring_view()), secondText = Holding(std::wstring_view());
+    Variant procedure = Holding(std::wstring_view(L"basKvrlCommonA.AppAboutKvrl_Pro"));
+    Variant firstNumber = Holding(0L), secondNumber = Holding(0L);
+
+    ComPtr<IDispatch> handler = CreateObjectByProgId(L"KvVendrel10.clsKvrlErrorHandlerA");
+    CallByName(handler.Get(), L"ErrorHandlerMessageKv", DISPATCH_METHOD,
+               {ByRef(*propertiesArgument.Get()), ByRef(*errorArgument.Get()), ByRef(*firstText.Get()),
+                ByRef(*procedure.Get()), ByRef(*firstNumber.Get()), ByRef(*secondText.Get()),
+                ByRef(*secondNumber.Get()), MissingArgument()});
+    // Reported: the failure no longer stands.
+    SetErrorInfo(0, nullptr);
+}
+
+template <class Body>
+void Step(IDispatch* properties, Body&& body) {
+    try {
+        body();
+    } catch (const ComponentError& error) {
+        ReportFailure(properties, error);
+    }
+}
+
+}  // namespace
+
+void AppAboutKvrl(IDispatch* properties) {
+    Check(Guarded(kLibraryName, [&] {
+        ComPtr<IDispatch> about;
+        Step(properties, [&] { about = CreateObjectByProgId(L"KvVendrel10.clsKvVendrel10A"); });
+        Step(properties, [&] { CallByName(about.Get(), L"AppAboutKvrl", DISPATCH_METHOD, {ObjectArgument(properties)}); });
+    }));
+}
+
+}  // namespace orvi
