@@ -73,7 +73,10 @@ HRESULT DispatchArguments::Prepare(ITypeInfo* info, DISPID id, WORD flags, const
         if (!(paramFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) declared.push_back(i);
     }
     const UINT positional = params->cArgs - params->cNamedArgs;
-    if (params->cArgs > declared.size()) return S_FALSE;
+    // More arguments than parameters: refused here, since the system's
+    // dispatcher would hand the surplus to the value of the result, even an
+    // empty object.
+    if (params->cArgs > declared.size()) return DISP_E_BADPARAMCOUNT;
 
     temporaries.reserve(declared.size() * 2);
     std::vector<VARIANT> inOrder;

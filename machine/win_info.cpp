@@ -8,12 +8,16 @@
 
 #include "ansi.h"
 #include "com_object.h"
+#include "application_properties.h"
 #include "late_bound.h"
+#include "machine/pure/about_texts.h"
+#include "machine/session_actions.h"
 #include "machine/pure/figures.h"
 #include "orvilib10_h.h"
 #include "osinfo/os_version_query.h"
 #include "pure/numeric.h"
 #include "system_function.h"
+#include "utilities/shell_routines.h"
 
 using namespace orvi;
 using orvi::machine::AppendPathSeparator;
@@ -163,6 +167,54 @@ public:
         return Produce(result, [&] { return waveOutGetNumDevs() > 0 ? VARIANT_TRUE : VARIANT_FALSE; });
     }
 
+    // Shell and session actions.
+    STDMETHODIMP AboutBox(long* hWndA, BSTR* Copyright, BSTR* ProductInfo, long* Icon, VARIANT* result) override {
+        return Produce(result, [&] {
+            about::VersionInformation version = VersionInformation();
+            if (Copyright && Bstr::ViewOf(*Copyright).empty()) Replace(*Copyright, about::DefaultApplicationText(version));
+            if (ProductInfo && Bstr::ViewOf(*ProductInfo).empty())
+                Replace(*ProductInfo, about::DefaultProductInfo(version, shell::ComponentName()));
+            session::ShowShellAbout(hWndA ? *hWndA : -1, std::wstring(Copyright ? Bstr::ViewOf(*Copyright) : std::wstring_view()),
+                                    std::wstring(ProductInfo ? Bstr::ViewOf(*ProductInfo) : std::wstring_view()), Icon ? *Icon : 0);
+            return Variant();
+        });
+    }
+    STDMETHODIMP APIFunctionPresent(BSTR FunctionName, BSTR DLLName, VARIANT_BOOL* result) override {
+        return Produce(result, [&] {
+            return AsVariantBool(session::FunctionPresent(ToAnsi(Bstr::ViewOf(FunctionName)), ToAnsi(Bstr::ViewOf(DLLName))));
+        });
+    }
+    // Arranging windows is left to the shell; the member is kept for its callers.
+    STDMETHODIMP CascadeWindows() override { return S_OK; }
+    STDMETHODIMP ControlPanel(ControlPanelTypes* Setting, long* result) override {
+        if (!Setting) return E_POINTER;
+        return Produce(result, [&] {
+            const std::wstring command = session::ControlPanelCommand(static_cast<long>(*Setting));
+            const long process = command.empty() ? 0 : session::StartProcess(command);
+            lastSystemError = static_cast<long>(LastSystemError());
+            return process;
+        });
+    }
+    STDMETHODIMP DSNs(SAFEARRAY** DSNArray) override {
+        return Member([&] { session::ListSystemDataSources(DSNArray); });
+    }
+    STDMETHODIMP IsConnectedToInternet(short* ConnectMode, VARIANT_BOOL* result) override {
+        return Produce(result, [&] { return AsVariantBool(session::ConnectedToInternet(ConnectMode)); });
+    }
+    STDMETHODIMP ShutDown(ShutdownType* ExitType, long* result) override {
+        if (!ExitType) return E_POINTER;
+        return Produce(result, [&] { return session::ExitSession(static_cast<long>(*ExitType)); });
+    }
+    STDMETHODIMP LoadSystemIcon(enStockIcons StockIcon, long* result) override {
+        return Produce(result, [&] { return session::LoadStockIcon(static_cast<long>(StockIcon)); });
+    }
+    STDMETHODIMP DrawIcon(long HDC, long xPos, long yPos, long Icon) override {
+        return Member([&] {
+            Attempt([&] { session::DrawIconAt(HDC, xPos, yPos, Icon); });
+            lastSystemError = static_cast<long>(LastSystemError());
+        });
+    }
+
     // Directories and drives.
     STDMETHODIMP Directory(DIR_TYPE* WhichDir, BSTR* result) override {
         if (!WhichDir) return E_POINTER;
@@ -278,6 +330,31 @@ public:
     }
 
 private:
+    // The component's own version texts, from the application-properties object.
+    static about::VersionInformation VersionInformation() {
+        ComPtr<IDispatch> properties = ApplicationProperties();
+        auto text = [&](const wchar_t* name) {
+            Variant value = CallByName(properties.Get(), name, DISPATCH_PROPERTYGET);
+            Variant converted;
+            Check(VariantChangeType(converted.Put(), value.Get(), 0, VT_BSTR));
+            return std::wstring(Bstr::ViewOf(V_BSTR(converted.Get())));
+        };
+        auto number = [&](const wchar_t* name) {
+            Variant value = CallByName(properties.Get(), name, DISPATCH_PROPERTYGET);
+            Variant converted;
+            Check(VariantChangeType(converted.Put(), value.Get(), 0, VT_I4));
+            return static_cast<long>(V_I4(converted.Get()));
+        };
+        return {text(L"CompanyName"), text(L"ProductName"), text(L"LegalTrademarks"),
+                number(L"Major"), number(L"Minor"), number(L"Revision")};
+    }
+    // Gives a caller's by-reference text a new value.
+    static void Replace(BSTR& text, const std::wstring& value) {
+        Bstr fresh(value);
+        SysFreeString(text);
+        text = fresh.Detach();
+    }
+
     template <class Call>
     std::wstring ReadName(const Call& call) {
         lastSystemError = 0;

@@ -1,6 +1,6 @@
 // clsKvOrviUtilitesA: file, date and text routines for clients and scripts.
-// The members are spread over file_members.cpp, date_members.cpp and
-// text_members.cpp; this is the member table.
+// The members are spread over file_members.cpp, date_members.cpp,
+// text_members.cpp and shell_members.cpp; this is the member table.
 #pragma once
 #include "com_object.h"
 #include "orvilib10_h.h"
@@ -8,6 +8,28 @@
 class clsKvOrviUtilitesA final : public orvi::ComObject<clsKvOrviUtilitesA, _clsKvOrviUtilitesA> {
 public:
     static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviUtilitesA";
+
+    // Starts with its own machine-information and locale objects; releases
+    // the machine-information object first.
+    void StartUp();
+    ~clsKvOrviUtilitesA();
+
+    // Public object fields
+    STDMETHODIMP get_MyComputer(_clsKvOrviUtilitesWinInfoA** result) override;
+    STDMETHODIMP put_MyComputer(_clsKvOrviUtilitesWinInfoA* value) override;
+    STDMETHODIMP putref_MyComputer(_clsKvOrviUtilitesWinInfoA* value) override;
+    STDMETHODIMP get_MyLocale(_clsKvOrviUtilitesLocaleA** result) override;
+    STDMETHODIMP put_MyLocale(_clsKvOrviUtilitesLocaleA* value) override;
+    STDMETHODIMP putref_MyLocale(_clsKvOrviUtilitesLocaleA* value) override;
+
+    // Shell, sound and window
+    STDMETHODIMP DLLBaseAddress(BSTR* result) override;
+    STDMETHODIMP FormOnTop(long* hWnd, VARIANT_BOOL* OnTop) override;
+    STDMETHODIMP PlaySound(BSTR* FromSoundFile, VARIANT_BOOL* Continuous) override;
+    STDMETHODIMP ShellEx(BSTR sFile, EShellShowConstants eShowCmd, BSTR sParameters, BSTR sDefaultDir, BSTR* sOperation,
+                         long* Owner, VARIANT_BOOL* result) override;
+    STDMETHODIMP ShortCut() override;
+    STDMETHODIMP Wait(float HowLong, VARIANT_BOOL* AsMilliSecs, VARIANT_BOOL* result) override;
 
     // Text and numbers
     STDMETHODIMP AsPercent(long* MaxVal, long* ValNow, VARIANT_BOOL* UpToMax, short* result) override;
@@ -55,6 +77,10 @@ public:
     STDMETHODIMP Today(DATE* result) override;
     STDMETHODIMP Tomorrow(DATE* result) override;
     STDMETHODIMP Yesterday(DATE* result) override;
+
+private:
+    orvi::ComPtr<_clsKvOrviUtilitesWinInfoA> myComputer;
+    orvi::ComPtr<_clsKvOrviUtilitesLocaleA> myLocale;
 };
 
 namespace orvi::utilities {

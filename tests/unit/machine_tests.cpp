@@ -178,42 +178,6 @@ UINT WINAPI FakeDriveType(LPCSTR root) {
 
 // --- Type library ----------------------------------------------------------
 
-TEST(MachineInterface, SlotOrderAndDispatchIds) {
-    auto machine = NewMachine();
-    ComPtr<ITypeInfo> dispatchInfo, info;
-    ASSERT_EQ(S_OK, machine->GetTypeInfo(0, 0, dispatchInfo.Put()));
-    HREFTYPE vtablePart = 0;
-    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeOfImplType(-1, &vtablePart));
-    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeInfo(vtablePart, info.Put()));
-    struct Slot { std::wstring name; MEMBERID id; };
-    const std::vector<Slot> expected = {
-        {L"name", 0x68030008}, {L"CurrentUser", 0x68030007}, {L"MaxScreenColors", 0x68030006},
-        {L"OSVersion", 0x68030005}, {L"ScreenPixelWidth", 0x68030004}, {L"ScreenPixelHeight", 0x68030003},
-        {L"ScreenResolution", 0x68030002}, {L"SystemErrorCode", 0x68030001}, {L"SoundCard", 0x68030000},
-        {L"Directory", 0x6003000F}, {L"DriveMBFree", 0x60030010}, {L"DriveMBSize", 0x60030011},
-        {L"DriveName", 0x60030012}, {L"DriveType", 0x60030013}, {L"MemoryAvailable", 0x60030016},
-        {L"MemoryAvailablePhysical", 0x60030017}, {L"MemoryInTotal", 0x60030018}, {L"MemoryPageFile", 0x60030019},
-        {L"MemoryPageFileSize", 0x6003001A}, {L"MemoryPercentFree", 0x6003001B}, {L"MemoryTotalPhysical", 0x6003001C},
-        {L"Running", 0x6003001D}, {L"Started", 0x6003001F}};
-    TYPEATTR* attributes = nullptr;
-    ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
-    const UINT count = attributes->cFuncs;
-    info->ReleaseTypeAttr(attributes);
-    ASSERT_EQ(expected.size(), count);
-    short previousSlot = -1;
-    for (UINT i = 0; i < count; ++i) {
-        FUNCDESC* function = nullptr;
-        ASSERT_EQ(S_OK, info->GetFuncDesc(i, &function));
-        Bstr name;
-        info->GetDocumentation(function->memid, name.Put(), nullptr, nullptr, nullptr);
-        EXPECT_EQ(expected[i].name, name.View());
-        EXPECT_EQ(expected[i].id, function->memid) << expected[i].name;
-        EXPECT_GT(function->oVft, previousSlot);
-        previousSlot = function->oVft;
-        info->ReleaseFuncDesc(function);
-    }
-}
-
 TEST(MachineInterface, DriveTextsAreReferencesWithTheDefaultDrive) {
     auto machine = NewMachine();
     ComPtr<ITypeInfo> info;

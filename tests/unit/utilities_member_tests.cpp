@@ -347,38 +347,3 @@ TEST_F(Members, NullPointersAreInvalidArguments) {
 }
 
 }  // namespace
-
-namespace {
-
-// The interface's slots, in vtable order, with their dispatch ids.
-TEST(UtilitiesLayout, SlotsInOrderWithTheirDispatchIds) {
-    const DISPID expected[] = {
-        0x60030002, 0x60030004, 0x60030005, 0x60030006, 0x60030007, 0x60030008, 0x60030009, 0x6003000A, 0x6003000B,
-        0x6003000C, 0x6003000D, 0x6003000E, 0x6003000F, 0x60030010, 0x60030011, 0x60030012, 0x60030013, 0x60030016,
-        0x60030017, 0x60030018, 0x6003001A, 0x6003001D, 0x6003001E, 0x60030020, 0x60030021, 0x60030022, 0x60030023,
-        0x60030024, 0x60030025, 0x60030026, 0x60030027, 0x60030028, 0x60030029, 0x6003002A, 0x6003002B, 0x6003002C,
-        0x6003002D, 0x6003002E, 0x6003002F, 0x60030030};
-    auto utilities = CreateThroughFactory<_clsKvOrviUtilitesA>(__uuidof(clsKvOrviUtilitesA));
-    ASSERT_TRUE(utilities);
-    ComPtr<ITypeInfo> dispatchInfo, info;
-    ASSERT_EQ(S_OK, utilities->GetTypeInfo(0, LOCALE_USER_DEFAULT, dispatchInfo.Put()));
-    HREFTYPE interfaceType = 0;
-    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeOfImplType(-1, &interfaceType));
-    ASSERT_EQ(S_OK, dispatchInfo->GetRefTypeInfo(interfaceType, info.Put()));
-    TYPEATTR* attributes = nullptr;
-    ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
-    const UINT count = attributes->cFuncs;
-    info->ReleaseTypeAttr(attributes);
-    ASSERT_EQ(std::size(expected), count);
-    for (UINT i = 0; i < count; ++i) {
-        FUNCDESC* desc = nullptr;
-        ASSERT_EQ(S_OK, info->GetFuncDesc(i, &desc));
-        EXPECT_EQ(expected[i], desc->memid) << i;
-        EXPECT_EQ(static_cast<SHORT>((7 + i) * sizeof(void*)), desc->oVft) << i;
-        info->ReleaseFuncDesc(desc);
-    }
-    EXPECT_EQ(0x6003001D, DispatchIdOf(utilities.As<IDispatch>().Get(), L"SoundX"));
-    EXPECT_EQ(0x60030002, DispatchIdOf(utilities.As<IDispatch>().Get(), L"AsPercent"));
-}
-
-}  // namespace
