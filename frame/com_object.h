@@ -85,6 +85,8 @@ public:
             *object = static_cast<Itf*>(this);
         } else if (iid == IID_ISupportErrorInfo) {
             *object = static_cast<ISupportErrorInfo*>(this);
+        } else if (void* further = static_cast<Derived*>(this)->FurtherInterface(iid)) {
+            *object = further;
         } else {
             *object = nullptr;
             return E_NOINTERFACE;
@@ -149,6 +151,8 @@ protected:
 
     // Start-up step; classes that fill themselves at creation hide it.
     void StartUp() {}
+    // A class with further interfaces of its own hides this.
+    void* FurtherInterface(REFIID) { return nullptr; }
 
     // Runs a member body with the class's ProgID as the default error source.
     template <class Body>

@@ -1,34 +1,12 @@
 #include "kvrl_common.h"
 
 #include "com_object.h"
+#include "error_object.h"
 #include "late_bound.h"
 #include "orvilib10_h.h"
 
 namespace orvi {
 namespace {
-
-// The current error, as the sibling library's error handler expects it.
-class clsKvOrviErrorObjectA final : public ComObject<clsKvOrviErrorObjectA, _clsKvOrviErrorObjectA> {
-public:
-    static constexpr const wchar_t* kProgId = kLibraryName;
-
-    static ComPtr<IDispatch> Make(long number, std::wstring_view source, std::wstring_view description) {
-        ComPtr<_clsKvOrviErrorObjectA> object = Create();
-        auto* self = static_cast<clsKvOrviErrorObjectA*>(object.Get());
-        self->number = number;
-        self->source = Bstr(source);
-        self->description = Bstr(description);
-        return object.As<IDispatch>();
-    }
-
-    STDMETHODIMP get_Number(long* result) override { return Get(result, number); }
-    STDMETHODIMP get_Source(BSTR* result) override { return Get(result, source); }
-    STDMETHODIMP get_Description(BSTR* result) override { return Get(result, description); }
-
-private:
-    long number = 0;
-    Bstr source, description;
-};
 
 Variant Holding(IDispatch* object) {
     Variant value;
@@ -62,7 +40,7 @@ void ReportFailure(IDispatch* properties, const ComponentError& error) {
     const long number = ErrorNumberOf(hr) != 0 ? ErrorNumberOf(hr) : static_cast<long>(hr);
 
     Variant propertiesArgument = Holding(properties);
-    Variant errorArgument = Holding(clsKvOrviErrorObjectA::Make(number, source.View(), description.View()).Get());
+    Variant errorArgument = Holding(MakeErrorObject(number, source.View(), description.View()).Get());
     Variant firstText = Holding(std::wstring_view()), secondText = Holding(std::wstring_view());
     Variant procedure = Holding(std::wstring_view(L"basKvrlCommonA.AppAboutKvrl_Pro"));
     Variant firstNumber = Holding(0L), secondNumber = Holding(0L);

@@ -8,6 +8,7 @@
 #include "ansi.h"
 #include "frame/ansi.h"
 #include "com_ptr.h"
+#include "error_object.h"
 #include "errors.h"
 #include "component_identity.h"
 #include "late_bound.h"
@@ -66,7 +67,7 @@ bool Launch(LaunchRequest& request) {
     });
     if (returned > 32 || returned < 0) return true;
     const ShellError error = ShellErrorFor(returned);
-    SetThreadErrorInfo(ComponentFileStem() + L".GShell", error.description);
+    LeaveErrorOnThread(error.number, ComponentFileStem() + L".GShell", error.description);
     return false;
 }
 

@@ -12,6 +12,10 @@ ErrorReport TakeErrorInfo() {
     info->GetDescription(description.Put());
     report.source = source.View();
     report.description = description.View();
+    if (auto automation = info.As<IDispatch>()) {
+        LateCall number = GetProperty(automation.Get(), L"Number");
+        if (SUCCEEDED(number.hr)) report.number = LongOf(number.result);
+    }
     return report;
 }
 

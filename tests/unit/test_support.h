@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ namespace orvi::test {
 struct ErrorReport {
     std::wstring source, description;
     bool present = false;
+    // The error number, when the error object also answers to Number.
+    std::optional<long> number;
 };
 // Takes the error information the last failing call left on the thread.
 ErrorReport TakeErrorInfo();

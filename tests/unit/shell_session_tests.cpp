@@ -1,0 +1,469 @@
+// The shell, sound, window and timing members of the utilities class and
+// the shell and session members of the machine-information class, with
+// every call that would show, launch, play or end something substituted.
+#include <windows.h>
+#include <shellapi.h>
+#include <sql.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "errors.h"
+#include "orvilib10_h.h"
+#include "test_support.h"
+
+using namespace orvi;
+using namespace orvi::test;
+
+namespace {
+
+ComPtr<_clsKvOrviUtilitesA> NewUtilities() {
+    return CreateThroughFactory<_clsKvOrviUtilitesA>(__uuidof(clsKvOrviUtilitesA));
+}
+ComPtr<_clsKvOrviUtilitesWinInfoA> NewMachine() {
+    return CreateThroughFactory<_clsKvOrviUtilitesWinInfoA>(__uuidof(clsKvOrviUtilitesWinInfoA));
+}
+
+// --- ShellEx ---------------------------------------------------------------
+
+struct ShellCall {
+    std::string operation, file, parameters, folder;
+    int show = -1;
+    int calls = 0;
+} shellCall;
+LONG_PTR shellAnswer = 42;
+HINSTANCE WINAPI FakeShellExecute(HWND, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR folder, INT show) {
+    shellCall = {operation ? operation : "", file ? file : "", parameters ? parameters : "", folder ? folder : "", show,
+                 shellCall.calls + 1};
+    return reinterpret_cast<HINSTANCE>(shellAnswer);
+}
+
+class ShellEx : public testing::Test {
+protected:
+    void SetUp() override {
+        shellCall = {};
+        shellAnswer = 42;
+        scope.Replace("shell32.dll", "ShellExecuteA", &FakeShellExecute);
+    }
+    VARIANT_BOOL Launch(const wchar_t* file, EShellShowConstants show, const wchar_t* parameters = L"",
+                        const wchar_t* folder = L"") {
+        Bstr name(file), arguments(parameters), directory(folder), operation(L"open");
+        BSTR operationText = operation.Detach();
+        long owner = 0;
+        VARIANT_BOOL result = VARIANT_TRUE;
+        EXPECT_EQ(S_OK, utilities->ShellEx(name.Get(), show, arguments.Get(), directory.Get(), &operationText, &owner, &result));
+        EXPECT_EQ(L"open", Bstr::ViewOf(operationText));
+        SysFreeString(operationText);
+        return result;
+    }
+    SubstituteScope scope;
+    ComPtr<_clsKvOrviUtilitesA> utilities = NewUtilities();
+};
+
+TEST_F(ShellEx, ShowStateRules) {
+    EXPECT_EQ(VARIANT_TRUE, Launch(L"C:\\docs\\readme.txt", essSW_MAXIMIZE));
+    EXPECT_EQ(1, shellCall.show);  // a document without parameters or folder: shown normally
+    EXPECT_EQ("open", shellCall.operation);
+    EXPECT_EQ("", shellCall.parameters);
+    Launch(L"C:\\tools\\Setup.Exe", essSW_MAXIMIZE, L"/quiet");
+    EXPECT_EQ(0, shellCall.show);  // a program with parameters: hidden
+    EXPECT_EQ("/quiet", shellCall.parameters);
+    Launch(L"C:\\docs\\readme.txt", essSW_MINIMIZE, L"", L"C:\\docs");
+    EXPECT_EQ(6, shellCall.show);
+    EXPECT_EQ("C:\\docs", shellCall.folder);
+}
+
+TEST_F(ShellEx, RefusalIsFalseWithTheReasonOnTheThread) {
+    shellAnswer = 2;
+    SetErrorInfo(0, nullptr);
+    EXPECT_EQ(VARIANT_FALSE, Launch(L"C:\\nowhere\\missing.doc", essSW_SHOWDEFAULT));
+    ErrorReport report = TakeErrorInfo();
+    ASSERT_TRUE(report.present);
+    EXPECT_EQ(L"File not found", report.description);
+    EXPECT_GE(report.source.size(), 7u);
+    EXPECT_EQ(L".GShell", report.source.substr(report.source.size() - 7));
+    EXPECT_EQ(53, report.number);
+
+    shellAnswer = 11;
+    EXPECT_EQ(VARIANT_FALSE, Launch(L"bad.exe", essSW_SHOWDEFAULT));
+    report = TakeErrorInfo();
+    EXPECT_EQ(static_cast<long>(0x80040423), report.number);
+    EXPECT_EQ(L"The executable file is invalid or corrupt", report.description);
+}
+
+TEST_F(ShellEx, LateBoundWithDefaults) {
+    shellAnswer = 2;
+    LateCall call = CallMethod(utilities.As<IDispatch>().Get(), L"ShellEx", {TextValue(L"C:\\nowhere\\missing.doc")});
+    EXPECT_EQ(S_OK, call.hr);
+    EXPECT_EQ(VARIANT_FALSE, V_BOOL(call.result.Get()));
+    EXPECT_EQ("open", shellCall.operation);
+    EXPECT_EQ(1, shellCall.show);
+    EXPECT_EQ(53, TakeErrorInfo().number);
+}
+
+TEST(ShellExLive, MissingDocumentUnderTheRealShell) {
+    auto utilities = NewUtilities();
+    Bstr name(L"C:\\no such folder\\no such file.txt"), empty;
+    BSTR operation = SysAllocString(L"open");
+    long owner = 0;
+    VARIANT_BOOL result = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, utilities->ShellEx(name.Get(), essSW_SHOWDEFAULT, empty.Get(), empty.Get(), &operation, &owner, &result));
+    SysFreeString(operation);
+    EXPECT_EQ(VARIANT_FALSE, result);
+    const ErrorReport report = TakeErrorInfo();
+    EXPECT_TRUE(report.number == 53 || report.number == 76) << report.number.value_or(-1);
+}
+
+// --- Timing, windows, addresses ---------------------------------------------
+
+std::vector<DWORD> sleeps;
+void WINAPI FakeSleep(DWORD milliseconds) { sleeps.push_back(milliseconds); }
+
+TEST(Wait, MillisecondsRoundedDownAndNegativeDurationsSkipped) {
+    SubstituteScope scope;
+    scope.Replace("kernel32.dll", "Sleep", &FakeSleep);
+    sleeps.clear();
+    auto utilities = NewUtilities();
+    VARIANT_BOOL inMilliseconds = VARIANT_FALSE, result = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, utilities->Wait(0.7f, &inMilliseconds, &result));
+    EXPECT_EQ(VARIANT_TRUE, result);
+    EXPECT_EQ(S_OK, utilities->Wait(1.5f, &inMilliseconds, &result));
+    EXPECT_EQ(S_OK, utilities->Wait(-2.0f, &inMilliseconds, &result));
+    EXPECT_EQ(VARIANT_TRUE, result);
+    inMilliseconds = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, utilities->Wait(250.0f, &inMilliseconds, &result));
+    EXPECT_EQ((std::vector<DWORD>{699, 1500, 250}), sleeps);
+    inMilliseconds = VARIANT_FALSE;
+    EXPECT_EQ(ErrorHResult(6), utilities->Wait(3e6f, &inMilliseconds, &result));
+    // Late-bound with the optional left out: seconds.
+    sleeps.clear();
+    EXPECT_EQ(S_OK, CallMethod(utilities.As<IDispatch>().Get(), L"Wait", {LongValue(2)}).hr);
+    EXPECT_EQ((std::vector<DWORD>{2000}), sleeps);
+}
+
+struct WindowPosition {
+    HWND window, after;
+    UINT flags;
+};
+std::vector<WindowPosition> positions;
+BOOL WINAPI FakeSetWindowPos(HWND window, HWND after, int, int, int, int, UINT flags) {
+    positions.push_back({window, after, flags});
+    return FALSE;
+}
+
+TEST(FormOnTop, TopmostAndBackKeepingPlaceAndSize) {
+    SubstituteScope scope;
+    scope.Replace("user32.dll", "SetWindowPos", &FakeSetWindowPos);
+    positions.clear();
+    auto utilities = NewUtilities();
+    long window = 0x1234;
+    VARIANT_BOOL onTop = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, utilities->FormOnTop(&window, &onTop));
+    onTop = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, utilities->FormOnTop(&window, &onTop));
+    ASSERT_EQ(2u, positions.size());
+    EXPECT_EQ(reinterpret_cast<HWND>(0x1234), positions[0].window);
+    EXPECT_EQ(HWND_TOPMOST, positions[0].after);
+    EXPECT_EQ(HWND_NOTOPMOST, positions[1].after);
+    EXPECT_EQ(3u, positions[0].flags);
+}
+
+TEST(DLLBaseAddress, ManyDrawsInRangeAndFormat) {
+    auto utilities = NewUtilities();
+    for (int draw = 0; draw < 300; ++draw) {
+        Bstr address;
+        const HRESULT hr = utilities->DLLBaseAddress(address.Put());
+        if (hr == ErrorHResult(6)) continue;  // the rare draw beyond the signed range
+        ASSERT_EQ(S_OK, hr);
+        const std::wstring text(address.View());
+        ASSERT_EQ(L"&H", text.substr(0, 2));
+        ASSERT_EQ(L"0000", text.substr(text.size() - 4));
+        ASSERT_EQ(std::wstring::npos, text.find_first_not_of(L"&H0123456789abcdef"));
+        const unsigned long value = std::stoul(text.substr(2), nullptr, 16);
+        EXPECT_GE(value, 0x01000000ul);
+        EXPECT_LE(value, 0x7FFF0000ul);
+    }
+}
+
+// --- Object fields and sounds -----------------------------------------------
+
+TEST(ObjectFields, SameObjectOnEveryGetAndReplaceable) {
+    auto utilities = NewUtilities();
+    ComPtr<_clsKvOrviUtilitesWinInfoA> first, second;
+    ASSERT_EQ(S_OK, utilities->get_MyComputer(first.Put()));
+    ASSERT_EQ(S_OK, utilities->get_MyComputer(second.Put()));
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first.Get(), second.Get());
+    ComPtr<_clsKvOrviUtilitesLocaleA> locale;
+    ASSERT_EQ(S_OK, utilities->get_MyLocale(locale.Put()));
+    EXPECT_TRUE(locale);
+    auto replacement = NewMachine();
+    EXPECT_EQ(S_OK, utilities->putref_MyComputer(replacement.Get()));
+    ASSERT_EQ(S_OK, utilities->get_MyComputer(second.Put()));
+    EXPECT_EQ(replacement.Get(), second.Get());
+    // Late-bound: the field reads as an object and takes Nothing.
+    auto automation = utilities.As<IDispatch>();
+    LateCall read = GetProperty(automation.Get(), L"MyComputer");
+    EXPECT_EQ(VT_DISPATCH, read.result.Type());
+    EXPECT_EQ(S_OK, Invoke(automation.Get(), L"MyComputer", DISPATCH_PROPERTYPUTREF, {ObjectValue(nullptr)}).hr);
+    ASSERT_EQ(S_OK, utilities->get_MyComputer(second.Put()));
+    EXPECT_FALSE(second);
+}
+
+std::vector<std::pair<std::string, UINT>> sounds;
+BOOL WINAPI FakePlaySound(LPCSTR name, UINT flags) {
+    sounds.emplace_back(name ? name : "", flags);
+    return TRUE;
+}
+
+TEST(PlaySound, FoundInTheMediaFolderPlaysTheNameAsGiven) {
+    SubstituteScope scope;
+    scope.Replace("winmm.dll", "sndPlaySoundA", &FakePlaySound);
+    sounds.clear();
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const std::string media = std::string(windows) + "\\Media";
+    CreateDirectoryA(media.c_str(), nullptr);
+    const std::string wave = media + "\\orvi_test_chime.wav";
+    HANDLE file = CreateFileA(wave.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    CloseHandle(file);
+
+    auto utilities = NewUtilities();
+    BSTR name = SysAllocString(L"orvi_test_chime.wav");
+    VARIANT_BOOL continuous = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, utilities->PlaySound(&name, &continuous));
+    continuous = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, utilities->PlaySound(&name, &continuous));
+    BSTR missing = SysAllocString(L"orvi_no_such_sound.wav");
+    EXPECT_EQ(S_OK, utilities->PlaySound(&missing, &continuous));
+    ASSERT_EQ(2u, sounds.size());
+    EXPECT_EQ("orvi_test_chime.wav", sounds[0].first);
+    EXPECT_EQ(1u, sounds[0].second);
+    EXPECT_EQ(9u, sounds[1].second);
+
+    EXPECT_EQ(S_OK, utilities->putref_MyComputer(nullptr));
+    EXPECT_EQ(ErrorHResult(91), utilities->PlaySound(&name, &continuous));
+    SysFreeString(name);
+    SysFreeString(missing);
+    DeleteFileA(wave.c_str());
+}
+
+// --- Shell and session actions of the machine-information class ------------
+
+struct AboutCall {
+    HWND owner;
+    std::string application, product;
+    HICON icon;
+} aboutCall;
+INT WINAPI FakeShellAbout(HWND owner, LPCSTR application, LPCSTR product, HICON icon) {
+    aboutCall = {owner, application ? application : "", product ? product : "", icon};
+    return 1;
+}
+
+TEST(ShellAboutBox, DefaultsComposedPassedAndWrittenBack) {
+    SubstituteScope scope;
+    scope.Replace("shell32.dll", "ShellAboutA", &FakeShellAbout);
+    auto machine = NewMachine();
+    Variant copyright;  // passed by reference, left empty
+    V_VT(copyright.Put()) = VT_BSTR;
+    V_BSTR(copyright.Get()) = SysAllocString(L"");
+    VARIANT byReference;
+    V_VT(&byReference) = VT_BSTR | VT_BYREF;
+    V_BSTRREF(&byReference) = &V_BSTR(copyright.Get());
+    std::vector<Variant> arguments;
+    arguments.emplace_back();
+    VariantCopy(arguments.back().Put(), &byReference);
+    LateCall call = CallMethod(machine.As<IDispatch>().Get(), L"AboutBox", {});
+    EXPECT_EQ(S_OK, call.hr);
+    EXPECT_EQ(VT_EMPTY, call.result.Type());
+    EXPECT_EQ(reinterpret_cast<HWND>(static_cast<LONG_PTR>(-1)), aboutCall.owner);
+    EXPECT_EQ(nullptr, aboutCall.icon);
+    EXPECT_EQ(0u, aboutCall.application.find("1.00.0084#"));
+    EXPECT_NE(std::string::npos, aboutCall.product.find("trademark"));
+
+    long owner = 77, icon = 0;
+    BSTR text = SysAllocString(L"");
+    BSTR product = SysAllocString(L"Mine");
+    Variant result;
+    EXPECT_EQ(S_OK, machine->AboutBox(&owner, &text, &product, &icon, result.Put()));
+    EXPECT_EQ(0u, std::wstring(Bstr::ViewOf(text)).find(L"1.00.0084#"));  // composed text left with the caller
+    EXPECT_EQ(L"Mine", Bstr::ViewOf(product));
+    EXPECT_EQ("Mine", aboutCall.product);
+    SysFreeString(text);
+    SysFreeString(product);
+}
+
+TEST(APIFunctionPresent, RealAndMissingExports) {
+    auto machine = NewMachine();
+    auto present = [&](const wchar_t* function, const wchar_t* library) {
+        Bstr name(function), dll(library);
+        VARIANT_BOOL result = VARIANT_FALSE;
+        EXPECT_EQ(S_OK, machine->APIFunctionPresent(name.Get(), dll.Get(), &result));
+        return result == VARIANT_TRUE;
+    };
+    EXPECT_TRUE(present(L"GetTickCount", L"kernel32.dll"));
+    EXPECT_FALSE(present(L"NoSuchExportAnywhere", L"kernel32.dll"));
+    EXPECT_FALSE(present(L"GetTickCount", L"no_such_library_orvi.dll"));
+    EXPECT_FALSE(present(L"", L""));
+}
+
+std::vector<std::string> commandLines;
+WORD shownWith = 0;
+BOOL WINAPI FakeCreateProcess(LPCSTR, LPSTR command, LPSECURITY_ATTRIBUTES, LPSECURITY_ATTRIBUTES, BOOL, DWORD, LPVOID,
+                              LPCSTR, LPSTARTUPINFOA startup, LPPROCESS_INFORMATION process) {
+    commandLines.emplace_back(command);
+    shownWith = startup->wShowWindow;
+    *process = PROCESS_INFORMATION{};
+    process->dwProcessId = 4321;
+    SetLastError(0);
+    return TRUE;
+}
+
+TEST(ControlPanel, AppletCommandLinesAndUnknownSettings) {
+    SubstituteScope scope;
+    scope.Replace("kernel32.dll", "CreateProcessA", &FakeCreateProcess);
+    scope.Replace("kernel32.dll", "CloseHandle", +[](HANDLE) -> BOOL { return TRUE; });
+    commandLines.clear();
+    auto machine = NewMachine();
+    long process = 0;
+    ControlPanelTypes setting = cplDisplay;
+    EXPECT_EQ(S_OK, machine->ControlPanel(&setting, &process));
+    EXPECT_EQ(4321, process);
+    setting = cplHardware;
+    EXPECT_EQ(S_OK, machine->ControlPanel(&setting, &process));
+    for (long unknown : {0L, 14L, -1L}) {
+        setting = static_cast<ControlPanelTypes>(unknown);
+        EXPECT_EQ(S_OK, machine->ControlPanel(&setting, &process));
+        EXPECT_EQ(0, process);
+    }
+    EXPECT_EQ((std::vector<std::string>{"rundll32.exe shell32.dll,Control_RunDLL desk.cpl,,0",
+                                        "rundll32.exe shell32.dll,Control_RunDLL sysdm.cpl @1"}),
+              commandLines);
+    EXPECT_EQ(SW_SHOW, shownWith);
+}
+
+std::vector<UINT> exitFlags;
+BOOL WINAPI FakeExitWindows(UINT flags, DWORD reason) {
+    exitFlags.push_back(flags);
+    EXPECT_EQ(0u, reason);
+    return TRUE;
+}
+
+TEST(ShutDown, PassesTheTypeAsTheFlags) {
+    SubstituteScope scope;
+    scope.Replace("user32.dll", "ExitWindowsEx", &FakeExitWindows);
+    exitFlags.clear();
+    auto machine = NewMachine();
+    long result = 0;
+    for (ShutdownType type : {Logoff, ByeBye, Reboot}) {
+        EXPECT_EQ(S_OK, machine->ShutDown(&type, &result));
+        EXPECT_NE(0, result);
+    }
+    EXPECT_EQ((std::vector<UINT>{0, 1, 2}), exitFlags);
+}
+
+TEST(StockIcons, LoadedByIdentifierAndDrawn) {
+    auto machine = NewMachine();
+    long icon = 0;
+    EXPECT_EQ(S_OK, machine->LoadSystemIcon(IDI_APPLICATION, &icon));
+    EXPECT_NE(0, icon);
+    EXPECT_EQ(S_OK, machine->LoadSystemIcon(static_cast<enStockIcons>(1), &icon));
+    EXPECT_EQ(0, icon);
+
+    SubstituteScope scope;
+    scope.Replace("user32.dll", "DrawIcon", +[](HDC, int, int, HICON) -> BOOL {
+        SetLastError(1400);
+        return FALSE;
+    });
+    EXPECT_EQ(S_OK, machine->DrawIcon(0, 1, 2, 3));
+    long code = 0;
+    machine->get_SystemErrorCode(&code);
+    EXPECT_EQ(1400, code);
+}
+
+TEST(IsConnectedToInternet, FlagsLeftInConnectMode) {
+    SubstituteScope scope;
+    scope.Replace("wininet.dll", "InternetGetConnectedState", +[](LPDWORD flags, DWORD) -> BOOL {
+        *flags = 2;  // through a LAN
+        return TRUE;
+    });
+    auto machine = NewMachine();
+    short mode = 0;
+    VARIANT_BOOL connected = VARIANT_FALSE;
+    EXPECT_EQ(S_OK, machine->IsConnectedToInternet(&mode, &connected));
+    EXPECT_EQ(VARIANT_TRUE, connected);
+    EXPECT_EQ(2, mode);
+}
+
+// --- ODBC system data sources ---------------------------------------------
+
+std::vector<std::pair<std::string, std::string>> dataSources;
+std::size_t nextSource = 0;
+SQLRETURN SQL_API FakeDataSources(SQLHENV, SQLUSMALLINT direction, SQLCHAR* name, SQLSMALLINT, SQLSMALLINT* nameLength,
+                                  SQLCHAR* description, SQLSMALLINT, SQLSMALLINT* descriptionLength) {
+    if (direction == 32) nextSource = 0;  // the first system source
+    if (nextSource >= dataSources.size()) return SQL_NO_DATA;
+    const auto& [sourceName, sourceDescription] = dataSources[nextSource++];
+    std::memcpy(name, sourceName.data(), sourceName.size());
+    std::memcpy(description, sourceDescription.data(), sourceDescription.size());
+    *nameLength = static_cast<SQLSMALLINT>(sourceName.size());
+    *descriptionLength = static_cast<SQLSMALLINT>(sourceDescription.size());
+    return SQL_SUCCESS;
+}
+
+std::vector<std::wstring> Elements(SAFEARRAY* array) {
+    std::vector<std::wstring> texts;
+    LONG lower = 0, upper = -1;
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    EXPECT_EQ(0, lower);
+    for (LONG index = lower; index <= upper; ++index) {
+        BSTR text = nullptr;
+        SafeArrayGetElement(array, &index, &text);
+        texts.emplace_back(Bstr::ViewOf(text));
+        SysFreeString(text);
+    }
+    return texts;
+}
+
+TEST(DSNs, SystemSourcesAsNameBarDescription) {
+    SubstituteScope scope;
+    scope.Replace("odbc32.dll", "SQLAllocEnv", +[](SQLHENV* environment) -> SQLRETURN {
+        *environment = reinterpret_cast<SQLHENV>(1);
+        return SQL_SUCCESS;
+    });
+    scope.Replace("odbc32.dll", "SQLFreeEnv", +[](SQLHENV) -> SQLRETURN { return SQL_SUCCESS; });
+    scope.Replace("odbc32.dll", "SQLDataSources", &FakeDataSources);
+    auto machine = NewMachine();
+
+    dataSources = {{"Sales", "SQL Server"}, {"Orders", "Microsoft Access Driver (*.mdb)"}};
+    SAFEARRAY* array = nullptr;
+    ASSERT_EQ(S_OK, machine->DSNs(&array));
+    EXPECT_EQ((std::vector<std::wstring>{L"Sales | SQL Server", L"Orders | Microsoft Access Driver (*.mdb)"}), Elements(array));
+
+    dataSources.clear();
+    ASSERT_EQ(S_OK, machine->DSNs(&array));  // the caller's array is replaced
+    EXPECT_EQ((std::vector<std::wstring>{L""}), Elements(array));
+    SafeArrayDestroy(array);
+
+    SAFEARRAYBOUND bound{3, 0};
+    SAFEARRAY* fixed = SafeArrayCreate(VT_BSTR, 1, &bound);
+    fixed->fFeatures |= FADF_FIXEDSIZE;
+    EXPECT_EQ(ErrorHResult(10), machine->DSNs(&fixed));
+    fixed->fFeatures &= ~FADF_FIXEDSIZE;
+    SafeArrayDestroy(fixed);
+}
+
+TEST(DSNs, WithoutADriverManagerOneEmptyElement) {
+    SubstituteScope scope;
+    scope.Remove("odbc32.dll", "SQLAllocEnv");
+    auto machine = NewMachine();
+    SAFEARRAY* array = nullptr;
+    ASSERT_EQ(S_OK, machine->DSNs(&array));
+    EXPECT_EQ((std::vector<std::wstring>{L""}), Elements(array));
+    SafeArrayDestroy(array);
+}
+
+}  // namespace
