@@ -2,6 +2,7 @@
 
 #include <mmsystem.h>
 #include <shellapi.h>
+#include <shlobj.h>
 
 #include <random>
 
@@ -101,19 +102,22 @@ void WriteDesktopShortcut() {
         if (FAILED(VariantChangeType(desktop.Put(), folders.Get(), 0, VT_BSTR))) Raise(errTypeMismatch);
         const std::wstring name = ComponentName();
         Bstr folder(ComponentFolder());
-        Bstr linkPath(std::wstring(Bstr::ViewOf(V_BSTR(desktop.Get()))) + L"\\" + name + L".lnk");
-        Variant link = CallByName(shell.Get(), L"CreateShortcut", DISPATCH_METHOD, {Text(linkPath)});
-        if (V_VT(link.Get()) != VT_DISPATCH) Raise(errTypeMismatch);
-        IDispatch* shortcut = V_DISPATCH(link.Get());
         Variant expanded = CallByName(shell.Get(), L"ExpandEnvironmentStrings", DISPATCH_METHOD, {Text(folder)});
-        const std::wstring where(V_VT(expanded.Get()) == VT_BSTR ? Bstr::ViewOf(V_BSTR(expanded.Get())) : std::wstring_view());
-        Bstr target(where + name + L".exe"), working(where), icon(where + name + L".exe, 0");
-        // Each setting is a step of its own: one that fails leaves the others.
-        Attempt([&] { CallByName(shortcut, L"TargetPath", DISPATCH_PROPERTYPUT, {Text(target)}); });
-        Attempt([&] { CallByName(shortcut, L"WorkingDirectory", DISPATCH_PROPERTYPUT, {Text(working)}); });
-        Attempt([&] { CallByName(shortcut, L"WindowStyle", DISPATCH_PROPERTYPUT, {LongArgument(4)}); });
-        Attempt([&] { CallByName(shortcut, L"IconLocation", DISPATCH_PROPERTYPUT, {Text(icon)}); });
-        CallByName(shortcut, L"Save", DISPATCH_METHOD);
+        std::wstring where(V_VT(expanded.Get()) == VT_BSTR ? Bstr::ViewOf(V_BSTR(expanded.Get())) : std::wstring_view());
+        // Some shells count a closing zero into the expanded text.
+        where = where.substr(0, where.find(L'\0'));
+        const std::wstring program = where + name + L".exe";
+
+        // The shell link object itself writes the file: it takes a target
+        // that does not exist yet, which the script host's shortcut refuses.
+        ComPtr<IShellLinkW> link;
+        Check(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid()));
+        Attempt([&] { Check(link->SetPath(program.c_str())); });
+        Attempt([&] { Check(link->SetWorkingDirectory(where.c_str())); });
+        Attempt([&] { Check(link->SetShowCmd(4)); });
+        Attempt([&] { Check(link->SetIconLocation(program.c_str(), 0)); });
+        const std::wstring file = std::wstring(Bstr::ViewOf(V_BSTR(desktop.Get()))) + L"\\" + name + L".lnk";
+        Check(link.As<IPersistFile>()->Save(file.c_str(), TRUE));
     });
     SetErrorInfo(0, nullptr);
 }

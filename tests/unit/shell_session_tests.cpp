@@ -3,6 +3,7 @@
 // every call that would show, launch, play or end something substituted.
 #include <windows.h>
 #include <shellapi.h>
+#include <shlobj.h>
 #include <sql.h>
 
 #include <cstring>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #include "errors.h"
+#include "late_bound.h"
+#include "module.h"
 #include "orvilib10_h.h"
 #include "test_support.h"
 
@@ -464,6 +467,42 @@ TEST(DSNs, WithoutADriverManagerOneEmptyElement) {
     ASSERT_EQ(S_OK, machine->DSNs(&array));
     EXPECT_EQ((std::vector<std::wstring>{L""}), Elements(array));
     SafeArrayDestroy(array);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ShortCut, WritesTheComponentShortcutOnTheCommonDesktop) {
+    auto utilities = NewUtilities();
+    EXPECT_EQ(S_OK, utilities->ShortCut());
+    EXPECT_FALSE(TakeErrorInfo().present);
+
+    ComPtr<IDispatch> shell = CreateObjectByProgId(L"WScript.Shell");
+    const std::wstring desktop = TextOf(Invoke(shell.Get(), L"SpecialFolders", DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+                                               {TextValue(L"AllUsersDesktop")}).result);
+    const std::wstring link = desktop + L"\\Orvilib10.lnk";
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(link.c_str())) << testing::PrintToString(link);
+
+    std::wstring folder = module::FilePath();
+    folder = folder.substr(0, folder.find_last_of(L'\\') + 1);
+    ComPtr<IShellLinkW> shortcut;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, shortcut.PutVoid()));
+    ASSERT_EQ(S_OK, shortcut.As<IPersistFile>()->Load(link.c_str(), STGM_READ));
+    wchar_t text[MAX_PATH] = {};
+    int icon = -1, show = 0;
+    shortcut->GetPath(text, MAX_PATH, nullptr, SLGP_RAWPATH);
+    EXPECT_EQ(0, _wcsicmp((folder + L"Orvilib10.exe").c_str(), text)) << testing::PrintToString(std::wstring(text));
+    shortcut->GetWorkingDirectory(text, MAX_PATH);
+    EXPECT_EQ(0, _wcsicmp(folder.c_str(), text)) << testing::PrintToString(std::wstring(text));
+    shortcut->GetShowCmd(&show);
+    // Style 4 is asked for; shell links keep only normal, maximized and
+    // minimized, and store a plain "show" as normal.
+    EXPECT_TRUE(show == 4 || show == SW_SHOWNORMAL) << show;
+    shortcut->GetIconLocation(text, MAX_PATH, &icon);
+    EXPECT_EQ(0, _wcsicmp((folder + L"Orvilib10.exe").c_str(), text)) << testing::PrintToString(std::wstring(text));
+    EXPECT_EQ(0, icon);
+    DeleteFileW(link.c_str());
 }
 
 }  // namespace
