@@ -25,20 +25,9 @@ constexpr std::size_t kPageSize = 0x1000;
 constexpr std::size_t kTextLimit = 0x10000;
 constexpr DWORD kFirstBufferSize = 2048;
 
-Variant LongVariant(long value) {
-    Variant result;
-    V_VT(result.Put()) = VT_I4;
-    V_I4(result.Get()) = value;
-    return result;
-}
+Variant LongVariant(long value) { return Variant::Long(value); }
 
-Variant TextVariant(std::wstring_view text) {
-    Variant result;
-    Bstr owned(text);
-    V_VT(result.Put()) = VT_BSTR;
-    V_BSTR(result.Get()) = owned.Detach();
-    return result;
-}
+Variant TextVariant(std::wstring_view text) { return Variant::Text(text); }
 
 Variant BytesVariant(const BYTE* data, DWORD size) {
     SAFEARRAY* bytes = SafeArrayCreateVector(VT_UI1, 0, size);

@@ -76,6 +76,39 @@ public:
     ~Variant() { VariantClear(&value); }
     Variant& operator=(Variant other) noexcept { std::swap(value, other.value); return *this; }
 
+    // Values of the automation types the component hands around.
+    static Variant Long(long number) {
+        Variant v;
+        V_VT(&v.value) = VT_I4;
+        V_I4(&v.value) = number;
+        return v;
+    }
+    static Variant Integer(short number) {
+        Variant v;
+        V_VT(&v.value) = VT_I2;
+        V_I2(&v.value) = number;
+        return v;
+    }
+    static Variant Date(double date) {
+        Variant v;
+        V_VT(&v.value) = VT_DATE;
+        V_DATE(&v.value) = date;
+        return v;
+    }
+    static Variant Text(std::wstring_view text) {
+        Variant v;
+        V_BSTR(&v.value) = Bstr(text).Detach();
+        V_VT(&v.value) = VT_BSTR;
+        return v;
+    }
+    static Variant Object(IDispatch* object) {
+        Variant v;
+        V_VT(&v.value) = VT_DISPATCH;
+        V_DISPATCH(&v.value) = object;
+        if (object) object->AddRef();
+        return v;
+    }
+
     VARIANT* Get() { return &value; }
     const VARIANT* Get() const { return &value; }
     VARIANT* Put() { VariantClear(&value); return &value; }

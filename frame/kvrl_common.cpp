@@ -8,25 +8,9 @@
 namespace orvi {
 namespace {
 
-Variant Holding(IDispatch* object) {
-    Variant value;
-    V_VT(value.Put()) = VT_DISPATCH;
-    V_DISPATCH(value.Get()) = object;
-    if (object) object->AddRef();
-    return value;
-}
-Variant Holding(std::wstring_view text) {
-    Variant value;
-    V_BSTR(value.Put()) = Bstr(text).Detach();
-    V_VT(value.Get()) = VT_BSTR;
-    return value;
-}
-Variant Holding(long number) {
-    Variant value;
-    V_VT(value.Put()) = VT_I4;
-    V_I4(value.Get()) = number;
-    return value;
-}
+Variant Holding(IDispatch* object) { return Variant::Object(object); }
+Variant Holding(std::wstring_view text) { return Variant::Text(text); }
+Variant Holding(long number) { return Variant::Long(number); }
 
 void ReportFailure(IDispatch* properties, const ComponentError& error) {
     // Resolve the error's source and description as a caller would see them.

@@ -66,27 +66,11 @@ std::optional<std::wstring> AsText(const VARIANT* value) {
     return std::nullopt;
 }
 
-Variant DateValue(double date) {
-    Variant v;
-    V_VT(v.Put()) = VT_DATE;
-    V_DATE(v.Get()) = date;
-    return v;
-}
+Variant DateValue(double date) { return Variant::Date(date); }
 
-Variant TextValue(std::wstring_view text) {
-    Bstr owned(text);
-    Variant v;
-    V_VT(v.Put()) = VT_BSTR;
-    V_BSTR(v.Get()) = owned.Detach();
-    return v;
-}
+Variant TextValue(std::wstring_view text) { return Variant::Text(text); }
 
-Variant IntegerValue(short value) {
-    Variant v;
-    V_VT(v.Put()) = VT_I2;
-    V_I2(v.Get()) = value;
-    return v;
-}
+Variant IntegerValue(short value) { return Variant::Integer(value); }
 
 double Now() {
     SYSTEMTIME clock{};

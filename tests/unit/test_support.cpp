@@ -64,25 +64,9 @@ LateCall CallMethod(IDispatch* object, const wchar_t* name, std::vector<Variant>
     return Invoke(object, name, DISPATCH_METHOD, std::move(arguments));
 }
 
-Variant LongValue(long value) {
-    Variant v;
-    V_VT(v.Put()) = VT_I4;
-    V_I4(v.Get()) = value;
-    return v;
-}
-Variant TextValue(const wchar_t* text) {
-    Variant v;
-    V_VT(v.Put()) = VT_BSTR;
-    V_BSTR(v.Get()) = SysAllocString(text);
-    return v;
-}
-Variant ObjectValue(IDispatch* object) {
-    Variant v;
-    V_VT(v.Put()) = VT_DISPATCH;
-    V_DISPATCH(v.Get()) = object;
-    if (object) object->AddRef();
-    return v;
-}
+Variant LongValue(long value) { return Variant::Long(value); }
+Variant TextValue(const wchar_t* text) { return Variant::Text(text); }
+Variant ObjectValue(IDispatch* object) { return Variant::Object(object); }
 std::wstring TextOf(const Variant& value) {
     Variant copy;
     if (FAILED(VariantChangeType(copy.Put(), const_cast<VARIANT*>(value.Get()), 0, VT_BSTR))) return L"<not text>";
