@@ -47,37 +47,6 @@ long ErrorCode(_clsKvOrviUtilitesWinInfoA* machine) {
     return code;
 }
 
-// A stand-in for a client's form: an object whose "HDC" property holds a value.
-class FakeForm final : public IDispatch {
-public:
-    explicit FakeForm(Variant hdc) : hdc(std::move(hdc)) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (iid != IID_IUnknown && iid != IID_IDispatch) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = this;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
-    STDMETHODIMP_(ULONG) Release() override { return --references; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
-        if (_wcsicmp(names[0], L"HDC") != 0) return DISP_E_UNKNOWNNAME;
-        ids[0] = 7;
-        return S_OK;
-    }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*, UINT*) override {
-        if (id != 7 || !(flags & DISPATCH_PROPERTYGET) || params->cArgs != 0) return DISP_E_MEMBERNOTFOUND;
-        return VariantCopy(result, hdc.Get());
-    }
-    ULONG references = 1;
-
-private:
-    Variant hdc;
-};
 
 // --- Substitutes -----------------------------------------------------------
 

@@ -230,44 +230,6 @@ TEST(SummaryLive, ConsistentWithTheDirectSystemCalls) {
     EXPECT_EQ(total, LongOf(GetProperty(late.Get(), L"MemoryTotal").result));
 }
 
-// A window-like object whose "HDC" property yields a set value or fails.
-class FakeForm final : public IDispatch {
-public:
-    explicit FakeForm(Variant hdc, HRESULT failure = S_OK) : hdc(std::move(hdc)), failure(failure) {}
-    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
-        if (iid != IID_IUnknown && iid != IID_IDispatch) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = this;
-        AddRef();
-        return S_OK;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
-    STDMETHODIMP_(ULONG) Release() override { return --references; }  // lives on the test's stack
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override { *count = 0; return S_OK; }
-    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID, DISPID* ids) override {
-        if (_wcsicmp(names[0], L"HDC") != 0) return DISP_E_UNKNOWNNAME;
-        ids[0] = 7;
-        return S_OK;
-    }
-    STDMETHODIMP Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT* result, EXCEPINFO* exception, UINT*) override {
-        if (FAILED(failure)) {
-            *exception = EXCEPINFO{};
-            exception->scode = failure;
-            exception->bstrSource = SysAllocString(L"Fake.Form");
-            exception->bstrDescription = SysAllocString(L"No device context today");
-            return DISP_E_EXCEPTION;
-        }
-        return VariantCopy(result, hdc.Get());
-    }
-    ULONG references = 1;
-
-private:
-    Variant hdc;
-    HRESULT failure;
-};
 
 HDC capsContext = nullptr;
 int capsIndex = -1;
