@@ -126,6 +126,10 @@ public:
         // automation clients expect.
         if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_PROPERTYGET)
             invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, DISPATCH_METHOD, params, result, exception, argumentError);
+        // A script statement calls a read property as a method (for example
+        // one that takes an argument and changes a setting): read it.
+        else if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_METHOD)
+            invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, DISPATCH_PROPERTYGET, params, result, exception, argumentError);
         return invoked;
     }
 
