@@ -73,3 +73,25 @@ Show "  Greeting", utilities.DayPart(, "Good")
 Show "  Business days this month", utilities.BusinessDays(DateSerial(Year(Date), Month(Date), 1), utilities.EndOfMonth(Date))
 Show "  Phonetic code of Robert", utilities.SoundX("Robert") & " / " & utilities.SoundsLike("Robert")
 Show "  A new GUID", utilities.GUIDx(True)
+
+Dim metrics, pixelsWide, pixelsHigh
+Set metrics = CreateObject("Orvilib10.clsKvOrviSystemMetricsA")
+WScript.Echo "System metrics (pixels / twips)"
+pixelsWide = metrics.ScreenWidth
+pixelsHigh = metrics.ScreenHeight
+metrics.ReturnUnits True
+Show "  Screen", pixelsWide & " x " & pixelsHigh & " / " & metrics.ScreenWidth & " x " & metrics.ScreenHeight
+metrics.ReturnUnits False
+Dim titleBar, scrollBar, icon
+titleBar = metrics.NonClientSize(5)   ' TitlebarHeight
+scrollBar = metrics.ScrollBarSize(2)  ' VerticalWidth
+icon = metrics.IconSize(0)            ' IconWidth
+metrics.ReturnUnits True
+Show "  Title bar height", titleBar & " / " & metrics.NonClientSize(5)
+Show "  Vertical scroll bar", scrollBar & " / " & metrics.ScrollBarSize(2)
+Show "  Icon width", icon & " / " & metrics.IconSize(0)
+metrics.ReturnUnits False
+Show "  Monitors", metrics.MonitorsCount
+Show "  Mouse buttons", metrics.MouseButtons
+Show "  Mouse wheel", metrics.MouseWheelPresent
+Show "  Network present", metrics.NetworkPresent

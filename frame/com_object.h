@@ -129,6 +129,10 @@ public:
         // automation clients expect.
         if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_PROPERTYGET)
             invoked = InvokeAs(id, DISPATCH_METHOD, params, result, exception, argumentError);
+        // A script statement calls a read property as a method (for example
+        // one that takes an argument and changes a setting): read it.
+        else if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_METHOD)
+            invoked = InvokeAs(id, DISPATCH_PROPERTYGET, params, result, exception, argumentError);
         return invoked;
     }
 

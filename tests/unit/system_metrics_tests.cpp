@@ -379,6 +379,11 @@ TEST_F(MetricsTest, LateBoundUnitsAndSizes) {
     LateCall units = GetProperty(dispatch.Get(), L"ReturnUnits", {yes});
     ASSERT_EQ(S_OK, units.hr);
     EXPECT_EQ(VT_EMPTY, units.result.Type());
+    // A statement calls the read property as a method; it still switches units.
+    LateCall statement = CallMethod(dispatch.Get(), L"ReturnUnits", {LongValue(0)});
+    ASSERT_EQ(S_OK, statement.hr);
+    EXPECT_EQ(32, LongOf(CallMethod(dispatch.Get(), L"IconSize", {LongValue(CursorHeight)}).result));
+    ASSERT_EQ(S_OK, CallMethod(dispatch.Get(), L"ReturnUnits", {yes}).hr);
     LateCall cursor = CallMethod(dispatch.Get(), L"IconSize", {LongValue(CursorHeight)});
     ASSERT_EQ(S_OK, cursor.hr);
     EXPECT_EQ(32 * 12, LongOf(cursor.result));
