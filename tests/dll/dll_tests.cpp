@@ -133,6 +133,46 @@ TEST_F(RegisteredDll, UnregisterRemovesEverythingAndRegisterRestoresIt) {
 
 }  // namespace
 
+namespace {
+
+struct PublicClass {
+    const wchar_t* progId;
+    const CLSID* clsid;
+};
+const PublicClass kPublicClasses[] = {
+    {L"Orvilib10.clsKvOrviInformationA", &CLSID_clsKvOrviInformationA},
+    {L"Orvilib10.clsKvOrviGeneralA", &CLSID_clsKvOrviGeneralA},
+    {L"Orvilib10.clsKvOrviAdvancedA", &CLSID_clsKvOrviAdvancedA},
+    {L"Orvilib10.clsKvOrviOsVersionInfoA", &CLSID_clsKvOrviOsVersionInfoA},
+    {L"Orvilib10.clsKvOrviIEVersionInfoA", &CLSID_clsKvOrviIEVersionInfoA},
+    {L"Orvilib10.clsKvOrviInformationB", &CLSID_clsKvOrviInformationB},
+    {L"Orvilib10.clsKvOrviOSInfoA", &CLSID_clsKvOrviOSInfoA},
+    {L"Orvilib10.clsKvOrviSystemMetricsA", &CLSID_clsKvOrviSystemMetricsA},
+    {L"Orvilib10.clsKvOrviUtilitesA", &CLSID_clsKvOrviUtilitesA},
+    {L"Orvilib10.clsKvOrviUtilitesWinInfoA", &CLSID_clsKvOrviUtilitesWinInfoA},
+    {L"Orvilib10.clsKvOrviUtilitesLocaleA", &CLSID_clsKvOrviUtilitesLocaleA},
+    {L"Orvilib10.clsKvOrviEthernetAddressA", &CLSID_clsKvOrviEthernetAddressA},
+    {L"Orvilib10.clsKvOrviIPHostA", &CLSID_clsKvOrviIPHostA},
+    {L"Orvilib10.clsKvOrviBiosDataA", &CLSID_clsKvOrviBiosDataA},
+};
+
+TEST_F(RegisteredDll, EveryClassByProgIdAndByClsidThenUnloadable) {
+    auto canUnload = Export<HRESULT(STDAPICALLTYPE*)()>("DllCanUnloadNow");
+    for (const PublicClass& entry : kPublicClasses) {
+        CLSID clsid{};
+        ASSERT_EQ(S_OK, CLSIDFromProgID(entry.progId, &clsid)) << testing::PrintToString(std::wstring(entry.progId));
+        EXPECT_EQ(*entry.clsid, clsid);
+        ComPtr<IDispatch> byProgId, byClsid;
+        EXPECT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, byProgId.PutVoid()));
+        EXPECT_EQ(S_OK, CoCreateInstance(*entry.clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, byClsid.PutVoid()));
+        EXPECT_TRUE(byProgId && byClsid);
+        EXPECT_EQ(S_FALSE, canUnload());
+    }
+    EXPECT_EQ(S_OK, canUnload());
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -141,3 +181,4 @@ int main(int argc, char** argv) {
     CoUninitialize();
     return result;
 }
+
