@@ -95,3 +95,18 @@ Show "  Monitors", metrics.MonitorsCount
 Show "  Mouse buttons", metrics.MouseButtons
 Show "  Mouse wheel", metrics.MouseWheelPresent
 Show "  Network present", metrics.NetworkPresent
+
+Dim classification, summary
+Set classification = CreateObject("Orvilib10.clsKvOrviOSInfoA")
+WScript.Echo "Windows release"
+Show "  Name", classification.OSName
+Show "  Version", classification.OSMajorVersion & "." & classification.OSMinorVersion & " (build " & classification.OSBuildNumber & ")"
+Show "  NT family / 2000 or later", classification.IsNT & " / " & classification.IsWin2K
+
+Set summary = CreateObject("Orvilib10.clsKvOrviInformationB")
+WScript.Echo "System summary"
+Show "  Windows", summary.WinName & " " & summary.WinVersion
+Show "  Processor", summary.CPUVersion
+Show "  Browser", summary.IEVersion
+Show "  Memory (KB total/free)", summary.MemoryTotal & " / " & summary.MemoryFree
+Show "  Virtual (KB total/free)", summary.VirtualMemoryTotal & " / " & summary.VirtualMemoryFree
