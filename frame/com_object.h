@@ -195,12 +195,18 @@ private:
     // One call through the type information, its arguments made ready first.
     HRESULT InvokeAs(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
         DispatchArguments prepared;
-        const HRESULT preparation = prepared.Prepare(typeInfo.Get(), id, flags, params, argumentError);
+        const HRESULT preparation = prepared.Prepare(Plans().Find(typeInfo.Get(), id, flags), params, argumentError);
         if (FAILED(preparation)) return preparation;
         const HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags,
                                            preparation == S_OK ? prepared.Params() : params, result, exception, argumentError);
         prepared.WriteBack();
         return invoked;
+    }
+
+    // Every object of the class shares one type information, and so one set of plans.
+    static MemberPlans& Plans() {
+        static MemberPlans plans;
+        return plans;
     }
 
     // From the type library; a class whose interface is not in it (an

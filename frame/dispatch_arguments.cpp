@@ -30,6 +30,51 @@ VARTYPE BaseType(ITypeInfo* info, const TYPEDESC& type) {
     return vt;
 }
 
+// The description of member `id` for a call with `flags`, if there is one.
+void FindFunction(ITypeInfo* info, DISPID id, WORD flags, FuncDescHolder& function) {
+    TYPEATTR* attributes = nullptr;
+    if (FAILED(info->GetTypeAttr(&attributes)) || !attributes) return;
+    const UINT functions = attributes->cFuncs;
+    info->ReleaseTypeAttr(attributes);
+    for (UINT i = 0; i < functions && !function.desc; ++i) {
+        FUNCDESC* desc = nullptr;
+        if (FAILED(info->GetFuncDesc(i, &desc)) || !desc) continue;
+        const bool kind = ((flags & DISPATCH_METHOD) && desc->invkind == INVOKE_FUNC) ||
+                          ((flags & DISPATCH_PROPERTYGET) && desc->invkind == INVOKE_PROPERTYGET);
+        if (desc->memid == id && kind) function.desc = desc;
+        else info->ReleaseFuncDesc(desc);
+    }
+}
+
+MemberPlan BuildPlan(ITypeInfo* info, DISPID id, WORD flags) {
+    MemberPlan plan;
+    if (!info || !(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) ||
+        (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)))
+        return plan;
+    FuncDescHolder function{info};
+    FindFunction(info, id, flags, function);
+    if (!function.desc) return plan;
+    const FUNCDESC& desc = *function.desc;
+
+    // Parameters a caller supplies: all but the result and a locale.
+    for (SHORT i = 0; i < desc.cParams; ++i) {
+        const ELEMDESC& element = desc.lprgelemdescParam[i];
+        const USHORT paramFlags = element.paramdesc.wParamFlags;
+        if (paramFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) continue;
+        const bool byReference = element.tdesc.vt == VT_PTR;
+        const VARTYPE base = BaseType(info, byReference ? *element.tdesc.lptdesc : element.tdesc);
+        if (base == VT_EMPTY) return MemberPlan{};
+        ParameterPlan& parameter = plan.parameters.emplace_back(
+            ParameterPlan{i, base, byReference, (paramFlags & PARAMFLAG_FHASDEFAULT) != 0, (paramFlags & PARAMFLAG_FOPT) != 0, {}});
+        VariantInit(&parameter.defaultValue);
+        if (parameter.hasDefault &&
+            FAILED(VariantChangeType(&parameter.defaultValue, &element.paramdesc.pparamdescex->varDefaultValue, 0, base)))
+            return MemberPlan{};
+    }
+    plan.prepares = true;
+    return plan;
+}
+
 bool IsMissing(const VARIANT* value) {
     return !value || (V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND);
 }
@@ -39,53 +84,64 @@ const VARIANT* Referenced(const VARIANT* value) {
     return value;
 }
 
+// Holds a shared or exclusive hold of a slim lock for a scope.
+class LockHold {
+public:
+    LockHold(SRWLOCK& lock, bool exclusive) : lock(lock), exclusive(exclusive) {
+        exclusive ? AcquireSRWLockExclusive(&lock) : AcquireSRWLockShared(&lock);
+    }
+    ~LockHold() { exclusive ? ReleaseSRWLockExclusive(&lock) : ReleaseSRWLockShared(&lock); }
+    LockHold(const LockHold&) = delete;
+    LockHold& operator=(const LockHold&) = delete;
+
+private:
+    SRWLOCK& lock;
+    bool exclusive;
+};
+
 }  // namespace
+
+MemberPlan::MemberPlan(MemberPlan&& other) noexcept : prepares(other.prepares), parameters(std::move(other.parameters)) {
+    other.parameters.clear();
+}
+
+MemberPlan::~MemberPlan() {
+    for (ParameterPlan& parameter : parameters) VariantClear(&parameter.defaultValue);
+}
+
+const MemberPlan& MemberPlans::Find(ITypeInfo* info, DISPID id, WORD flags) {
+    const std::pair<DISPID, WORD> key{id, flags};
+    {
+        LockHold reading(lock, false);
+        if (auto found = plans.find(key); found != plans.end()) return found->second;
+    }
+    MemberPlan built = BuildPlan(info, id, flags);
+    LockHold writing(lock, true);
+    // Plans are never removed, so the reference stays valid after the lock.
+    return plans.try_emplace(key, std::move(built)).first->second;
+}
 
 DispatchArguments::~DispatchArguments() {
     for (VARIANT& value : temporaries) VariantClear(&value);
 }
 
-HRESULT DispatchArguments::Prepare(ITypeInfo* info, DISPID id, WORD flags, const DISPPARAMS* params, UINT* argumentError) {
-    if (!info || !params || !(flags & (DISPATCH_METHOD | DISPATCH_PROPERTYGET)) ||
-        (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)))
-        return S_FALSE;
-    TYPEATTR* attributes = nullptr;
-    if (FAILED(info->GetTypeAttr(&attributes)) || !attributes) return S_FALSE;
-    const UINT functions = attributes->cFuncs;
-    info->ReleaseTypeAttr(attributes);
-
-    FuncDescHolder function{info};
-    for (UINT i = 0; i < functions && !function.desc; ++i) {
-        FUNCDESC* desc = nullptr;
-        if (FAILED(info->GetFuncDesc(i, &desc)) || !desc) continue;
-        const bool kind = ((flags & DISPATCH_METHOD) && desc->invkind == INVOKE_FUNC) ||
-                          ((flags & DISPATCH_PROPERTYGET) && desc->invkind == INVOKE_PROPERTYGET);
-        if (desc->memid == id && kind) function.desc = desc;
-        else info->ReleaseFuncDesc(desc);
-    }
-    if (!function.desc) return S_FALSE;
-    const FUNCDESC& desc = *function.desc;
-
-    // Parameters a caller supplies: all but the result and a locale.
-    std::vector<SHORT> declared;
-    for (SHORT i = 0; i < desc.cParams; ++i) {
-        const USHORT paramFlags = desc.lprgelemdescParam[i].paramdesc.wParamFlags;
-        if (!(paramFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID))) declared.push_back(i);
-    }
-    const UINT positional = params->cArgs - params->cNamedArgs;
+HRESULT DispatchArguments::Prepare(const MemberPlan& plan, const DISPPARAMS* params, UINT* argumentError) {
+    if (!plan.prepares || !params) return S_FALSE;
+    const std::size_t count = plan.parameters.size();
     // More arguments than parameters: refused here, since the system's
     // dispatcher would hand the surplus to the value of the result, even an
     // empty object.
-    if (params->cArgs > declared.size()) return DISP_E_BADPARAMCOUNT;
+    if (params->cArgs > count) return DISP_E_BADPARAMCOUNT;
+    if (count == 0) return S_FALSE;
+    const UINT positional = params->cArgs - params->cNamedArgs;
 
-    temporaries.reserve(declared.size() * 2);
-    std::vector<VARIANT> inOrder;
-    for (std::size_t position = 0; position < declared.size(); ++position) {
-        const ELEMDESC& element = desc.lprgelemdescParam[declared[position]];
-        const USHORT paramFlags = element.paramdesc.wParamFlags;
-        const bool byReference = element.tdesc.vt == VT_PTR;
-        const VARTYPE base = BaseType(info, byReference ? *element.tdesc.lptdesc : element.tdesc);
-        if (base == VT_EMPTY) return S_FALSE;
+    // Arguments point into the temporaries, which must therefore never move.
+    temporaries.reserve(count);
+    arguments.resize(count);
+    for (std::size_t position = 0; position < count; ++position) {
+        const ParameterPlan& parameter = plan.parameters[position];
+        VARIANT& argument = arguments[count - 1 - position];
+        VariantInit(&argument);
 
         const VARIANT* supplied = nullptr;
         UINT suppliedIndex = 0;
@@ -94,7 +150,7 @@ HRESULT DispatchArguments::Prepare(ITypeInfo* info, DISPID id, WORD flags, const
             supplied = &params->rgvarg[suppliedIndex];
         } else {
             for (UINT k = 0; k < params->cNamedArgs; ++k)
-                if (params->rgdispidNamedArgs[k] == static_cast<DISPID>(declared[position])) {
+                if (params->rgdispidNamedArgs[k] == parameter.namedId) {
                     suppliedIndex = k;
                     supplied = &params->rgvarg[k];
                 }
@@ -104,24 +160,25 @@ HRESULT DispatchArguments::Prepare(ITypeInfo* info, DISPID id, WORD flags, const
         VariantInit(&value);
         VARIANT* callerVariable = nullptr;
         if (IsMissing(supplied)) {
-            if (paramFlags & PARAMFLAG_FHASDEFAULT) {
-                HRESULT hr = VariantChangeType(&value, &element.paramdesc.pparamdescex->varDefaultValue, 0, base);
+            if (parameter.hasDefault) {
+                const HRESULT hr = VariantCopy(&value, const_cast<VARIANT*>(&parameter.defaultValue));
                 if (FAILED(hr)) return hr;
-            } else if (paramFlags & PARAMFLAG_FOPT) {
+            } else if (parameter.optional) {
                 V_VT(&value) = VT_ERROR;
                 V_ERROR(&value) = DISP_E_PARAMNOTFOUND;
             } else {
-                return S_FALSE;
+                return S_FALSE;  // the dispatcher reports the missing argument
             }
-        } else if (byReference && V_VT(supplied) == static_cast<VARTYPE>(base | VT_BYREF)) {
+        } else if (parameter.byReference && V_VT(supplied) == static_cast<VARTYPE>(parameter.base | VT_BYREF)) {
             // Already a reference of the parameter's type: passed on as it is.
-            inOrder.push_back(*supplied);
+            argument = *supplied;
             continue;
         } else {
             const VARIANT* plain = Referenced(supplied);
             if (V_VT(supplied) == (VT_VARIANT | VT_BYREF)) callerVariable = const_cast<VARIANT*>(plain);
-            HRESULT hr = base == VT_VARIANT ? VariantCopyInd(&value, const_cast<VARIANT*>(plain))
-                                            : VariantChangeType(&value, const_cast<VARIANT*>(plain), 0, base);
+            const HRESULT hr = parameter.base == VT_VARIANT
+                                   ? VariantCopyInd(&value, const_cast<VARIANT*>(plain))
+                                   : VariantChangeType(&value, const_cast<VARIANT*>(plain), 0, parameter.base);
             if (FAILED(hr)) {
                 if (argumentError) *argumentError = suppliedIndex;
                 return hr == DISP_E_OVERFLOW ? hr : DISP_E_TYPEMISMATCH;
@@ -130,23 +187,19 @@ HRESULT DispatchArguments::Prepare(ITypeInfo* info, DISPID id, WORD flags, const
         temporaries.push_back(value);
         const std::size_t temporary = temporaries.size() - 1;
 
-        VARIANT argument;
-        VariantInit(&argument);
-        if (!byReference) {
+        if (!parameter.byReference) {
             argument = temporaries[temporary];  // borrowed, freed with the temporaries
-        } else if (base == VT_VARIANT) {
+        } else if (parameter.base == VT_VARIANT) {
             // A Variant by reference: the caller's own variable when there is one.
             V_VT(&argument) = VT_VARIANT | VT_BYREF;
             V_VARIANTREF(&argument) = callerVariable ? callerVariable : &temporaries[temporary];
         } else {
-            V_VT(&argument) = static_cast<VARTYPE>(base | VT_BYREF);
+            V_VT(&argument) = static_cast<VARTYPE>(parameter.base | VT_BYREF);
             V_BYREF(&argument) = &V_UI1(&temporaries[temporary]);
             if (callerVariable) returned.push_back({callerVariable, temporary});
         }
-        inOrder.push_back(argument);
     }
-    arguments.assign(inOrder.rbegin(), inOrder.rend());
-    prepared = DISPPARAMS{arguments.data(), nullptr, static_cast<UINT>(arguments.size()), 0};
+    prepared = DISPPARAMS{arguments.data(), nullptr, static_cast<UINT>(count), 0};
     return S_OK;
 }
 

@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <random>
 
 #include "locale/pure/pictures.h"
 #include "machine/pure/figures.h"
@@ -37,6 +40,42 @@ TEST(RoundHalfAway, WholeNumbersAndLimits) {
     EXPECT_FALSE(std::signbit(RoundHalfAway(-0.001, 2)));  // no negative zero
     EXPECT_EQ(1e300, RoundHalfAway(1e300, 2));
     EXPECT_TRUE(std::isinf(RoundHalfAway(std::numeric_limits<double>::infinity(), 2)));
+}
+
+// The rounding as the formatted-print functions spell it: 15 significant
+// digits, half away from zero at the place, the decimal text read back.
+double RoundThroughPrint(double value, int decimals) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.14e", std::fabs(value));
+    const int exponent = std::atoi(text + 17);
+    const int kept = exponent + 1 + decimals;
+    if (kept >= 15) return std::copysign(std::strtod(text, nullptr), value);
+    if (kept < 0) return 0.0;
+    long long whole = 0;
+    int digit = 0;
+    for (int i = 0; i <= kept; ++i) {
+        const char c = text[i == 0 ? 0 : i + 1];
+        if (i < kept) whole = whole * 10 + (c - '0');
+        else digit = c - '0';
+    }
+    if (digit >= 5) ++whole;
+    if (whole == 0) return 0.0;
+    char rounded[48];
+    std::snprintf(rounded, sizeof rounded, "%lldE%d", whole, -decimals);
+    return std::copysign(std::strtod(rounded, nullptr), value);
+}
+
+TEST(RoundHalfAway, AgreesWithTheFormattedPrintOverRandomFigures) {
+    std::mt19937_64 random(20261208);
+    std::uniform_real_distribution<double> exponent(-6.0, 16.0);
+    std::uniform_int_distribution<int> places(0, 4);
+    for (int i = 0; i < 200000; ++i) {
+        const double value = std::pow(10.0, exponent(random)) * (i % 2 ? 1 : -1);
+        const int decimals = places(random);
+        ASSERT_EQ(RoundThroughPrint(value, decimals), RoundHalfAway(value, decimals)) << value << " at " << decimals;
+    }
+    for (double half = 0.005; half < 100; half += 0.01)  // every half cent
+        ASSERT_EQ(RoundThroughPrint(half, 2), RoundHalfAway(half, 2)) << half;
 }
 
 TEST(ClassifyOsVersion, Releases) {
