@@ -81,9 +81,9 @@ public:
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(Itf)) {
+        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(Itf)) {
             *object = static_cast<Itf*>(this);
-        } else if (iid == IID_ISupportErrorInfo) {
+        } else if (iid == __uuidof(ISupportErrorInfo)) {
             *object = static_cast<ISupportErrorInfo*>(this);
         } else if (void* further = static_cast<Derived*>(this)->FurtherInterface(iid)) {
             *object = further;

@@ -5,6 +5,10 @@
 #include "errors.h"
 
 namespace orvi {
+namespace {
+// The standard OLE automation library (stdole2), home of IDispatch.
+constexpr GUID kStandardOleLibrary{0x00020430, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+}  // namespace
 
 ComPtr<ITypeInfo> BuildDualTypeInfo(const IID& iid, const wchar_t* name, std::span<const MemberDescription> members) {
     ComPtr<ICreateTypeLib2> library;
@@ -15,9 +19,9 @@ ComPtr<ITypeInfo> BuildDualTypeInfo(const IID& iid, const wchar_t* name, std::sp
     Check(created->SetTypeFlags(TYPEFLAG_FDUAL | TYPEFLAG_FOLEAUTOMATION | TYPEFLAG_FHIDDEN | TYPEFLAG_FNONEXTENSIBLE));
 
     ComPtr<ITypeLib> standard;
-    Check(LoadRegTypeLib(IID_StdOle, 2, 0, LOCALE_NEUTRAL, standard.Put()));
+    Check(LoadRegTypeLib(kStandardOleLibrary, 2, 0, LOCALE_NEUTRAL, standard.Put()));
     ComPtr<ITypeInfo> dispatch;
-    Check(standard->GetTypeInfoOfGuid(IID_IDispatch, dispatch.Put()));
+    Check(standard->GetTypeInfoOfGuid(__uuidof(IDispatch), dispatch.Put()));
     HREFTYPE base = 0;
     Check(created->AddRefTypeInfo(dispatch.Get(), &base));
     Check(created->AddImplType(0, base));

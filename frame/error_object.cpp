@@ -22,7 +22,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override { return ComObject::QueryInterface(iid, object); }
     STDMETHODIMP_(ULONG) AddRef() override { return ComObject::AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return ComObject::Release(); }
-    void* FurtherInterface(REFIID iid) { return iid == IID_IErrorInfo ? static_cast<IErrorInfo*>(this) : nullptr; }
+    void* FurtherInterface(REFIID iid) { return iid == __uuidof(IErrorInfo) ? static_cast<IErrorInfo*>(this) : nullptr; }
 
     STDMETHODIMP get_Number(long* result) override { return Get(result, number); }
     STDMETHODIMP get_Source(BSTR* result) override { return Get(result, source); }
@@ -31,7 +31,7 @@ public:
     // IErrorInfo
     STDMETHODIMP GetGUID(GUID* guid) override {
         if (!guid) return E_POINTER;
-        *guid = GUID_NULL;
+        *guid = GUID{};
         return S_OK;
     }
     STDMETHODIMP GetSource(BSTR* result) override { return Get(result, source); }

@@ -79,7 +79,7 @@ private:
 void Check(HRESULT hr);
 
 // Sets error information directly (number, source, description).
-void SetThreadErrorInfo(std::wstring_view source, std::wstring_view description, const GUID& iid = GUID_NULL);
+void SetThreadErrorInfo(std::wstring_view source, std::wstring_view description, const GUID& iid = GUID{});
 
 // Runs a member body; any failure inside becomes a failing HRESULT with
 // IErrorInfo whose default source is `defaultSource`.

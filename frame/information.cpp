@@ -112,7 +112,7 @@ public:
             else picture.icon.hicon = static_cast<HICON>(image);
             // The picture object owns the image from here on.
             ComPtr<IPictureDisp> created;
-            const HRESULT hr = OleCreatePictureIndirect(&picture, IID_IPictureDisp, TRUE, created.PutVoid());
+            const HRESULT hr = OleCreatePictureIndirect(&picture, __uuidof(IPictureDisp), TRUE, created.PutVoid());
             if (FAILED(hr)) {
                 switch (imageType) {
                 case IMAGE_BITMAP: deleteObject(image); break;

@@ -13,7 +13,7 @@ ComPtr<IDispatch> CreateObjectByProgId(const wchar_t* progId) {
     CLSID clsid{};
     ComPtr<IDispatch> object;
     if (FAILED(CLSIDFromProgID(progId, &clsid)) ||
-        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch, object.PutVoid())))
+        FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, __uuidof(IDispatch), object.PutVoid())))
         Raise(errCannotCreateObject);
     return object;
 }
@@ -22,7 +22,7 @@ Variant CallByName(IDispatch* object, const wchar_t* member, WORD flags, std::in
     if (!object) Raise(errObjectNotSet);
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(member)};
-    if (FAILED(object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id))) {
+    if (FAILED(object->GetIDsOfNames(GUID{}, names, 1, LOCALE_USER_DEFAULT, &id))) {
         // Script objects (a script's own classes) may answer only through IDispatchEx.
         const ComPtr<IDispatchEx> script = ComPtr<IDispatch>(object).As<IDispatchEx>();
         const Bstr name(member);
@@ -40,7 +40,7 @@ Variant CallByName(IDispatch* object, const wchar_t* member, WORD flags, std::in
     Variant result;
     EXCEPINFO exception{};
     UINT argumentError = 0;
-    const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result.Put(), &exception, &argumentError);
+    const HRESULT hr = object->Invoke(id, GUID{}, LOCALE_USER_DEFAULT, flags, &params, result.Put(), &exception, &argumentError);
     if (hr == DISP_E_EXCEPTION) {
         if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
         const Bstr source = Bstr::Adopt(exception.bstrSource);

@@ -21,7 +21,7 @@ public:
 
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
-        if (iid != IID_IUnknown && iid != IID_IClassFactory) {
+        if (iid != __uuidof(IUnknown) && iid != __uuidof(IClassFactory)) {
             *object = nullptr;
             return E_NOINTERFACE;
         }

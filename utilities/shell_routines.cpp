@@ -111,7 +111,7 @@ void WriteDesktopShortcut() {
         // The shell link object itself writes the file: it takes a target
         // that does not exist yet, which the script host's shortcut refuses.
         ComPtr<IShellLinkW> link;
-        Check(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, link.PutVoid()));
+        Check(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, __uuidof(IShellLinkW), link.PutVoid()));
         Attempt([&] { Check(link->SetPath(program.c_str())); });
         Attempt([&] { Check(link->SetWorkingDirectory(where.c_str())); });
         Attempt([&] { Check(link->SetShowCmd(4)); });

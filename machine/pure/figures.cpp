@@ -1,48 +1,53 @@
 #include "figures.h"
 
-#include <charconv>
+#include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <limits>
-#include <string>
 
 #include "frame/pure/numeric.h"
 
 namespace orvi::machine {
 namespace {
 
-// The double nearest a decimal text.
-double Parsed(const char* text) {
-    double value = 0;
-    std::from_chars(text, text + std::char_traits<char>::length(text), value);
-    return value;
+// "<whole>E<exponent>", written without a formatted print (one is enough per rounding).
+std::array<char, 48> DecimalText(std::int64_t whole, int exponent) {
+    std::array<char, 48> text{};
+    char digits[24];
+    int count = 0;
+    for (std::uint64_t rest = static_cast<std::uint64_t>(whole); rest || count == 0; rest /= 10)
+        digits[count++] = static_cast<char>('0' + rest % 10);
+    std::size_t at = 0;
+    while (count) text[at++] = digits[--count];
+    text[at++] = 'E';
+    if (exponent < 0) text[at++] = '-';
+    for (std::uint32_t rest = static_cast<std::uint32_t>(exponent < 0 ? -exponent : exponent); rest || count == 0; rest /= 10)
+        digits[count++] = static_cast<char>('0' + rest % 10);
+    while (count) text[at++] = digits[--count];
+    return text;
 }
 
 }  // namespace
 
 double RoundHalfAway(double value, int decimals) {
     if (!std::isfinite(value) || value == 0.0) return value == 0.0 ? 0.0 : value;
-    // d.dddddddddddddde±x: the 15 significant digits and the exponent
-    // (correctly rounded, without the cost of a formatted print).
-    char text[40] = {};
-    std::to_chars(text, text + sizeof text - 1, std::fabs(value), std::chars_format::scientific, 14);
+    // d.dddddddddddddde±x: the 15 significant digits and the exponent.
+    char text[40];
+    std::snprintf(text, sizeof text, "%.14e", std::fabs(value));
     const char digits[15] = {text[0], text[2], text[3], text[4], text[5], text[6], text[7], text[8],
                              text[9], text[10], text[11], text[12], text[13], text[14], text[15]};
     const int exponent = std::atoi(text + 17);
     // Digits that stay before the rounding place.
     const int kept = exponent + 1 + decimals;
-    if (kept >= 15) return std::copysign(Parsed(text), value);
+    if (kept >= 15) return std::copysign(std::strtod(text, nullptr), value);
     if (kept < 0) return 0.0;
     std::int64_t whole = 0;
     for (int i = 0; i < kept; ++i) whole = whole * 10 + (digits[i] - '0');
     if (digits[kept] >= '5') ++whole;
     if (whole == 0) return 0.0;
     // whole × 10^-decimals, read from its decimal text for the nearest double.
-    char rounded[48] = {};
-    char* end = std::to_chars(rounded, rounded + 24, whole).ptr;
-    *end++ = 'e';
-    std::to_chars(end, rounded + sizeof rounded - 1, -decimals);
-    return std::copysign(Parsed(rounded), value);
+    return std::copysign(std::strtod(DecimalText(whole, -decimals).data(), nullptr), value);
 }
 
 double FormatMegabytes(double bytes) { return RoundHalfAway(bytes / 1024.0 / 1024.0, 2); }
