@@ -1,4 +1,5 @@
 // The file members of the utilities class in a private temporary folder.
+#include <map>
 #include <string>
 #include <vector>
 
@@ -457,3 +458,58 @@ TEST_F(Files, ShortPathOfAFile) {
 }
 
 }  // namespace
+
+// Every file under a folder with its contents, and every folder, by relative name.
+std::map<std::string, std::string> TreeOf(const std::string& folder, const std::string& prefix = {}) {
+    std::map<std::string, std::string> tree;
+    WIN32_FIND_DATAA entry;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &entry);
+    if (h == INVALID_HANDLE_VALUE) return tree;
+    do {
+        const std::string name = entry.cFileName;
+        if (name == "." || name == "..") continue;
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            tree[prefix + name + "\\"] = "<folder>";
+            tree.merge(TreeOf(folder + "\\" + name, prefix + name + "\\"));
+        } else {
+            tree[prefix + name] = Contents(folder + "\\" + name);
+        }
+    } while (FindNextFileA(h, &entry));
+    FindClose(h);
+    return tree;
+}
+
+TEST_F(Files, WritingMembersChangeOnlyTheNamedFiles) {
+    // Decoys around inner\target.txt: near names, the same name one level up
+    // and one level down, and a folder named like the copy.
+    folder.Folder("inner");
+    folder.Folder("inner\\deeper");
+    for (const char* decoy : {"target.txt", "inner\\target.txt.bak", "inner\\target.tx", "inner\\target",
+                              "inner\\xtarget.txt", "inner\\deeper\\target.txt", "inner\\copy.txt.old"})
+        folder.Make(decoy, std::string("decoy ") + decoy);
+    folder.Make("inner\\target.txt", "original");
+    const auto before = TreeOf(folder.path);
+    auto expected = before;
+
+    EXPECT_TRUE(Write(folder.W("inner\\target.txt"), L"rewritten"));
+    expected["inner\\target.txt"] = "rewritten";
+    EXPECT_EQ(expected, TreeOf(folder.path));
+
+    InOut source(folder.W("inner\\target.txt")), copy(folder.W("inner\\copy.txt")), message(L"");
+    VARIANT_BOOL done = 7;
+    EXPECT_EQ(S_OK, utilities->FileCopy(&source.value, &copy.value, &message.value, &done));
+    EXPECT_EQ(VARIANT_TRUE, done);
+    expected["inner\\copy.txt"] = "rewritten";
+    EXPECT_EQ(expected, TreeOf(folder.path));
+
+    InOut apiTarget(folder.W("inner\\copy2.txt"));
+    VARIANT_BOOL failIfExists = VARIANT_TRUE;
+    EXPECT_EQ(S_OK, utilities->FileCopyAPI(&source.value, &apiTarget.value, &failIfExists, &done));
+    EXPECT_EQ(VARIANT_TRUE, done);
+    expected["inner\\copy2.txt"] = "rewritten";
+    EXPECT_EQ(expected, TreeOf(folder.path));
+
+    EXPECT_TRUE(Kill(folder.W("inner\\target.txt"), nullptr, false));
+    expected.erase("inner\\target.txt");
+    EXPECT_EQ(expected, TreeOf(folder.path));
+}
