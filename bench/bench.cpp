@@ -176,6 +176,16 @@ void Print(const std::vector<Row>& rows) {
     }
 }
 
+// An early-bound read of a numeric property, its value kept so the call is not optimised away.
+template <class I, class T>
+std::function<void()> EarlyRead(I* object, HRESULT (STDMETHODCALLTYPE I::*read)(T*), volatile double& sink) {
+    return [object, read, &sink] {
+        T value{};
+        (object->*read)(&value);
+        sink = sink + static_cast<double>(value);
+    };
+}
+
 // Whether the call can go to the system's dispatcher unprepared: one that
 // leaves out an optional by-reference parameter would crash it.
 enum class Arguments { Complete, OptionalLeftOut };
@@ -214,11 +224,7 @@ int wmain(int argc, wchar_t** argv) {
             GetVersionExA(&info);
             sink = sink + info.dwMajorVersion;
         },
-        [&] {
-            long major = 0;
-            record->get_MajorVersion(&major);
-            sink = sink + major;
-        },
+        EarlyRead(record.Get(), &_clsKvOrviOsVersionInfoA::get_MajorVersion, sink),
         LateCall(record.Get(), L"MajorVersion"), Arguments::Complete, wmi, L"SELECT Version FROM Win32_OperatingSystem", L"Version"));
 
     auto os = component.Create<_clsKvOrviOSInfoA>(CLSID_clsKvOrviOSInfoA);
@@ -238,11 +244,7 @@ int wmain(int argc, wchar_t** argv) {
     auto metrics = component.Create<_clsKvOrviSystemMetricsA>(CLSID_clsKvOrviSystemMetricsA);
     rows.push_back(Measure(
         "SystemMetrics.ScreenWidth", [&] { sink = sink + GetSystemMetrics(SM_CXSCREEN); },
-        [&] {
-            long width = 0;
-            metrics->get_ScreenWidth(&width);
-            sink = sink + width;
-        },
+        EarlyRead(metrics.Get(), &_clsKvOrviSystemMetricsA::get_ScreenWidth, sink),
         LateCall(metrics.Get(), L"ScreenWidth"), Arguments::Complete, wmi, L"SELECT CurrentHorizontalResolution FROM Win32_VideoController",
         L"CurrentHorizontalResolution"));
 
@@ -258,11 +260,7 @@ int wmain(int argc, wchar_t** argv) {
                 sink = sink + static_cast<double>(status.ullAvailPhys);
             }
         },
-        [&] {
-            double available = 0;
-            computer->MemoryAvailable(&available);
-            sink = sink + available;
-        },
+        EarlyRead(computer.Get(), &_clsKvOrviUtilitesWinInfoA::MemoryAvailable, sink),
         LateCall(computer.Get(), L"MemoryAvailable"), Arguments::Complete, wmi, L"SELECT FreePhysicalMemory FROM Win32_OperatingSystem",
         L"FreePhysicalMemory"));
 
