@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
+#include <optional>
 
 #include "frame/pure/numeric.h"
 
@@ -26,6 +27,34 @@ std::array<char, 48> DecimalText(std::int64_t whole, int exponent) {
         digits[count++] = static_cast<char>('0' + rest % 10);
     while (count) text[at++] = digits[--count];
     return text;
+}
+
+// FormatMegabytes done in integers for a whole number of bytes from one
+// megabyte up: bytes / 2^20 has at most 20 decimals, so its 15 significant
+// digits need no formatted print. Empty where the digit after the 15th is an
+// exact tie or the rounding carries into a new power of ten; the general
+// rounding settles those.
+std::optional<double> WholeMegabytes(double bytes) {
+    if (!(bytes >= 1048576.0 && bytes < 9007199254740992.0) || bytes != std::floor(bytes)) return std::nullopt;
+    const auto count = static_cast<std::uint64_t>(bytes);
+    const std::uint64_t whole = count >> 20, part = count & 0xFFFFF;
+    int integerDigits = 0;
+    for (std::uint64_t rest = whole; rest; rest /= 10) ++integerDigits;
+    const int decimals = 15 - integerDigits;  // 5 to 14, as whole < 2^33
+    std::uint64_t five = 1, ten = 1;
+    for (int i = 0; i < decimals; ++i) five *= 5, ten *= 10;
+    // part × 10^decimals / 2^20 = part × 5^decimals / 2^(20 - decimals)
+    const std::uint64_t scaled = part * five;
+    const int shift = 20 - decimals;
+    const std::uint64_t below = scaled & ((std::uint64_t{1} << shift) - 1), half = std::uint64_t{1} << (shift - 1);
+    if (below == half) return std::nullopt;
+    std::uint64_t digits = whole * ten + (scaled >> shift) + (below > half ? 1 : 0);
+    if (digits >= 1000000000000000ull) return std::nullopt;
+    // Half away from zero at two decimals.
+    const std::uint64_t cut = ten / 100;
+    std::uint64_t hundredths = digits / cut;
+    if (cut >= 10 && digits / (cut / 10) % 10 >= 5) ++hundredths;
+    return std::strtod(DecimalText(static_cast<std::int64_t>(hundredths), -2).data(), nullptr);
 }
 
 }  // namespace
@@ -50,7 +79,10 @@ double RoundHalfAway(double value, int decimals) {
     return std::copysign(std::strtod(DecimalText(whole, -decimals).data(), nullptr), value);
 }
 
-double FormatMegabytes(double bytes) { return RoundHalfAway(bytes / 1024.0 / 1024.0, 2); }
+double FormatMegabytes(double bytes) {
+    if (const auto fast = WholeMegabytes(bytes)) return *fast;
+    return RoundHalfAway(bytes / 1024.0 / 1024.0, 2);
+}
 
 std::int32_t ClassifyOsVersion(std::int32_t major, std::int32_t minor, std::int32_t platform) {
     enum { unknown = 0, windows3x = 1, windows95 = 2, windows98 = 3, nt3x = 4, nt40 = 5, windows2000 = 6 };

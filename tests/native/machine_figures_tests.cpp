@@ -78,6 +78,19 @@ TEST(RoundHalfAway, AgreesWithTheFormattedPrintOverRandomFigures) {
         ASSERT_EQ(RoundThroughPrint(half, 2), RoundHalfAway(half, 2)) << half;
 }
 
+TEST(FormatMegabytes, AgreesWithTheFormattedPrintOverRandomByteCounts) {
+    std::mt19937_64 random(8122026);
+    std::uniform_int_distribution<int> bits(20, 52);
+    for (int i = 0; i < 200000; ++i) {
+        const double bytes = static_cast<double>(random() >> (64 - bits(random)));
+        ASSERT_EQ(RoundThroughPrint(bytes / 1048576.0, 2), FormatMegabytes(bytes)) << bytes;
+    }
+    // Ties after the 15th digit and carries into a new power of ten.
+    for (double bytes : {1048576.0 * 99999.995, 1048576.0 * 1048575.99999, 1099511627776.0 - 1, 1099511627776.0 + 5243,
+                         1048576.0 * 1.5 + 0.5, 4503599627370495.0, 1048576.0 + 1, 9007199254740991.0})
+        EXPECT_EQ(RoundThroughPrint(bytes / 1048576.0, 2), FormatMegabytes(bytes)) << bytes;
+}
+
 TEST(ClassifyOsVersion, Releases) {
     struct Row { int major, minor, platform, expected; } rows[] = {
         {3, 10, 0, 1}, {3, 51, 2, 4}, {3, 10, 1, 0},  // Win32s, NT 3.51, odd platform
