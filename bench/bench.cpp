@@ -178,7 +178,7 @@ void Print(const std::vector<Row>& rows) {
 
 // An early-bound read of a numeric property, its value kept so the call is not optimised away.
 template <class I, class T>
-std::function<void()> EarlyRead(I* object, HRESULT (STDMETHODCALLTYPE I::*read)(T*), volatile double& sink) {
+auto EarlyRead(I* object, HRESULT (STDMETHODCALLTYPE I::*read)(T*), volatile double& sink) {
     return [object, read, &sink] {
         T value{};
         (object->*read)(&value);
