@@ -7,11 +7,11 @@ set(CMAKE_RC_COMPILER ${MINGW_PREFIX}-windres)
 set(WIDL ${MINGW_PREFIX}-widl)
 set(WIDL_FLAGS -m32)
 if(NOT WINE_STDOLE_DIR)
-  # The 32-bit stdole2.tlb; scripts/setup extracts it when wine32 is absent.
+  # The 32-bit stdole2.tlb; scripts/setup unpacks it when wine32 is absent.
   if(EXISTS /usr/lib/i386-linux-gnu/wine/i386-windows/stdole2.tlb)
     set(WINE_STDOLE_DIR /usr/lib/i386-linux-gnu/wine/i386-windows)
   else()
-    set(WINE_STDOLE_DIR ${CMAKE_CURRENT_LIST_DIR}/../build/stdole32)
+    set(WINE_STDOLE_DIR ${CMAKE_CURRENT_LIST_DIR}/../build/wow64/root/usr/lib/i386-linux-gnu/wine/i386-windows)
   endif()
 endif()
 set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})

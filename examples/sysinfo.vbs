@@ -1,112 +1,134 @@
 ' A report of this machine through Orvilib10, late-bound as any script would.
 Option Explicit
 
-Sub Show(label, value)
-    WScript.Echo Left(label & String(28, " "), 28) & value
+' Each line names its value (Item), then shows it (Show). A member that fails
+' (a display that reports nothing, say) skips its Show, and the next Item or
+' Heading prints the error in its place, so the report always runs to its end.
+On Error Resume Next
+Dim pendingLabel
+Sub Flush()
+    If Err.Number <> 0 And pendingLabel <> "" Then
+        WScript.Echo Left(pendingLabel & String(28, " "), 28) & "(error " & Err.Number & ": " & Err.Description & ")"
+    End If
+    pendingLabel = ""
+    Err.Clear
+End Sub
+Sub Heading(text)
+    Flush
+    WScript.Echo text
+End Sub
+Sub Item(label)
+    Flush
+    pendingLabel = label
+End Sub
+Sub Show(value)
+    WScript.Echo Left(pendingLabel & String(28, " "), 28) & value
+    pendingLabel = ""
 End Sub
 
 Dim os, browser
 Set os = CreateObject("Orvilib10.clsKvOrviOsVersionInfoA")
-WScript.Echo "Operating system version record"
-Show "  Platform", os.PlatformName & " (" & os.PlatformID & ")"
-Show "  Version", os.MajorVersion & "." & os.MinorVersion
-Show "  Build", os.BuildNumber
+Heading "Operating system version record"
+Item "  Platform": Show os.PlatformName & " (" & os.PlatformID & ")"
+Item "  Version": Show os.MajorVersion & "." & os.MinorVersion
+Item "  Build": Show os.BuildNumber
 
 Set browser = CreateObject("Orvilib10.clsKvOrviIEVersionInfoA")
-WScript.Echo "Browser shell library"
-Show "  Version", browser.MajorVersion & "." & browser.MinorVersion & "." & browser.BuildNumber
+Heading "Browser shell library"
+Item "  Version": Show browser.MajorVersion & "." & browser.MinorVersion & "." & browser.BuildNumber
 
 Dim machine, locale
 Set machine = CreateObject("Orvilib10.clsKvOrviUtilitesWinInfoA")
-WScript.Echo "Machine"
-Show "  Computer name", machine.name
-Show "  User", machine.CurrentUser
-Show "  Screen", machine.ScreenResolution
-Show "  Sound card", machine.SoundCard
-Show "  Windows directory", machine.Directory(0)
-Show "  Temporary directory", machine.Directory(2)
-Show "  Up for (hours)", machine.Running
-Show "  Started", machine.Started
-WScript.Echo "Memory (MB)"
-Show "  Physical", machine.MemoryAvailablePhysical & " free of " & machine.MemoryTotalPhysical
-Show "  With the page file", machine.MemoryAvailable & " free of " & machine.MemoryInTotal
-Show "  Free", machine.MemoryPercentFree & " %"
-WScript.Echo "Drive C:"
-Show "  Label", machine.DriveName
-Show "  Type", machine.DriveType("C")
-Show "  Size (MB)", machine.DriveMBSize
-Show "  Free (MB)", machine.DriveMBFree
+Heading "Machine"
+Item "  Computer name": Show machine.name
+Item "  User": Show machine.CurrentUser
+Item "  Screen": Show machine.ScreenResolution
+Item "  Sound card": Show machine.SoundCard
+Item "  Windows directory": Show machine.Directory(0)
+Item "  Temporary directory": Show machine.Directory(2)
+Item "  Up for (hours)": Show machine.Running
+Item "  Started": Show machine.Started
+Heading "Memory (MB)"
+Item "  Physical": Show machine.MemoryAvailablePhysical & " free of " & machine.MemoryTotalPhysical
+Item "  With the page file": Show machine.MemoryAvailable & " free of " & machine.MemoryInTotal
+Item "  Free": Show machine.MemoryPercentFree & " %"
+Heading "Drive C:"
+Item "  Label": Show machine.DriveName
+Item "  Type": Show machine.DriveType("C")
+Item "  Size (MB)": Show machine.DriveMBSize
+Item "  Free (MB)": Show machine.DriveMBFree
 
 Set locale = CreateObject("Orvilib10.clsKvOrviUtilitesLocaleA")
-WScript.Echo "Locale"
-Show "  Country", locale.Country & " (" & locale.NativeCountryName & ")"
-Show "  Language", locale.LanguageName
-Show "  System language", locale.SysLanguageName & " (" & locale.SysLanguageID & ")"
-Show "  Date picture", locale.DateFormat
-Show "  Time picture", locale.TimeFormat
-Show "  Number picture", locale.NumberFormat
-Show "  Currency", locale.CurrencySpecifier
-Show "  First day, month", locale.DayName(1) & ", " & locale.MonthName(1, True)
+Heading "Locale"
+Item "  Country": Show locale.Country & " (" & locale.NativeCountryName & ")"
+Item "  Language": Show locale.LanguageName
+Item "  System language": Show locale.SysLanguageName & " (" & locale.SysLanguageID & ")"
+Item "  Date picture": Show locale.DateFormat
+Item "  Time picture": Show locale.TimeFormat
+Item "  Number picture": Show locale.NumberFormat
+Item "  Currency": Show locale.CurrencySpecifier
+Item "  First day, month": Show locale.DayName(1) & ", " & locale.MonthName(1, True)
 
 Dim host, adapter, bios
 Set host = CreateObject("Orvilib10.clsKvOrviIPHostA")
-WScript.Echo "Network identity"
-Show "  Host name", host.GetIPHostName
-Show "  IP address", host.GetIPAddress
+Heading "Network identity"
+Item "  Host name": Show host.GetIPHostName
+Item "  IP address": Show host.GetIPAddress
 Set adapter = CreateObject("Orvilib10.clsKvOrviEthernetAddressA")
-Show "  Adapter 0 address", adapter.EthernetAddress(CLng(0))
+Item "  Adapter 0 address": Show adapter.EthernetAddress(CLng(0))
 
 Set bios = CreateObject("Orvilib10.clsKvOrviBiosDataA")
-WScript.Echo "BIOS"
-Show "  System BIOS date", bios.SystemBiosDate
-Show "  System BIOS version", bios.SystemBiosVersion
-Show "  System BIOS copyright", bios.SystemBiosCopyRight
-Show "  Video BIOS date", bios.VideoBiosDate
-Show "  Video BIOS version", Replace(bios.VideoBiosVersion, Chr(0), " / ")
-Show "  Video BIOS copyright", bios.VideoBiosCopyRight
+Heading "BIOS"
+Item "  System BIOS date": Show bios.SystemBiosDate
+Item "  System BIOS version": Show bios.SystemBiosVersion
+Item "  System BIOS copyright": Show bios.SystemBiosCopyRight
+Item "  Video BIOS date": Show bios.VideoBiosDate
+Item "  Video BIOS version": Show Replace(bios.VideoBiosVersion, Chr(0), " / ")
+Item "  Video BIOS copyright": Show bios.VideoBiosCopyRight
 
 Dim utilities
 Set utilities = CreateObject("Orvilib10.clsKvOrviUtilitesA")
-WScript.Echo "Utilities"
-Show "  Today", utilities.Today & " (week " & utilities.WeekNo() & ")"
-Show "  Greeting", utilities.DayPart(, "Good")
-Show "  Business days this month", utilities.BusinessDays(DateSerial(Year(Date), Month(Date), 1), utilities.EndOfMonth(Date))
-Show "  Phonetic code of Robert", utilities.SoundX("Robert") & " / " & utilities.SoundsLike("Robert")
-Show "  A new GUID", utilities.GUIDx(True)
+Heading "Utilities"
+Item "  Today": Show utilities.Today & " (week " & utilities.WeekNo() & ")"
+Item "  Greeting": Show utilities.DayPart(, "Good")
+Item "  Business days this month": Show utilities.BusinessDays(DateSerial(Year(Date), Month(Date), 1), utilities.EndOfMonth(Date))
+Item "  Phonetic code of Robert": Show utilities.SoundX("Robert") & " / " & utilities.SoundsLike("Robert")
+Item "  A new GUID": Show utilities.GUIDx(True)
 
 Dim metrics, pixelsWide, pixelsHigh
 Set metrics = CreateObject("Orvilib10.clsKvOrviSystemMetricsA")
-WScript.Echo "System metrics (pixels / twips)"
+Heading "System metrics (pixels / twips)"
 pixelsWide = metrics.ScreenWidth
 pixelsHigh = metrics.ScreenHeight
 metrics.ReturnUnits True
-Show "  Screen", pixelsWide & " x " & pixelsHigh & " / " & metrics.ScreenWidth & " x " & metrics.ScreenHeight
+Item "  Screen": Show pixelsWide & " x " & pixelsHigh & " / " & metrics.ScreenWidth & " x " & metrics.ScreenHeight
 metrics.ReturnUnits False
 Dim titleBar, scrollBar, icon
 titleBar = metrics.NonClientSize(5)   ' TitlebarHeight
 scrollBar = metrics.ScrollBarSize(2)  ' VerticalWidth
 icon = metrics.IconSize(0)            ' IconWidth
 metrics.ReturnUnits True
-Show "  Title bar height", titleBar & " / " & metrics.NonClientSize(5)
-Show "  Vertical scroll bar", scrollBar & " / " & metrics.ScrollBarSize(2)
-Show "  Icon width", icon & " / " & metrics.IconSize(0)
+Item "  Title bar height": Show titleBar & " / " & metrics.NonClientSize(5)
+Item "  Vertical scroll bar": Show scrollBar & " / " & metrics.ScrollBarSize(2)
+Item "  Icon width": Show icon & " / " & metrics.IconSize(0)
 metrics.ReturnUnits False
-Show "  Monitors", metrics.MonitorsCount
-Show "  Mouse buttons", metrics.MouseButtons
-Show "  Mouse wheel", metrics.MouseWheelPresent
-Show "  Network present", metrics.NetworkPresent
+Item "  Monitors": Show metrics.MonitorsCount
+Item "  Mouse buttons": Show metrics.MouseButtons
+Item "  Mouse wheel": Show metrics.MouseWheelPresent
+Item "  Network present": Show metrics.NetworkPresent
 
 Dim classification, summary
 Set classification = CreateObject("Orvilib10.clsKvOrviOSInfoA")
-WScript.Echo "Windows release"
-Show "  Name", classification.OSName
-Show "  Version", classification.OSMajorVersion & "." & classification.OSMinorVersion & " (build " & classification.OSBuildNumber & ")"
-Show "  NT family / 2000 or later", classification.IsNT & " / " & classification.IsWin2K
+Heading "Windows release"
+Item "  Name": Show classification.OSName
+Item "  Version": Show classification.OSMajorVersion & "." & classification.OSMinorVersion & " (build " & classification.OSBuildNumber & ")"
+Item "  NT family / 2000 or later": Show classification.IsNT & " / " & classification.IsWin2K
 
 Set summary = CreateObject("Orvilib10.clsKvOrviInformationB")
-WScript.Echo "System summary"
-Show "  Windows", summary.WinName & " " & summary.WinVersion
-Show "  Processor", summary.CPUVersion
-Show "  Browser", summary.IEVersion
-Show "  Memory (KB total/free)", summary.MemoryTotal & " / " & summary.MemoryFree
-Show "  Virtual (KB total/free)", summary.VirtualMemoryTotal & " / " & summary.VirtualMemoryFree
+Heading "System summary"
+Item "  Windows": Show summary.WinName & " " & summary.WinVersion
+Item "  Processor": Show summary.CPUVersion
+Item "  Browser": Show summary.IEVersion
+Item "  Memory (KB total/free)": Show summary.MemoryTotal & " / " & summary.MemoryFree
+Item "  Virtual (KB total/free)": Show summary.VirtualMemoryTotal & " / " & summary.VirtualMemoryFree
+Flush

@@ -10,7 +10,15 @@ cat "$here/vbs/assert.vbsinc" "$1" > "$work/$(basename "$1")"
 # Fixture paths for the scripts, in Wine form.
 [ -n "${ORVI_DLL_LINUX:-}" ] && export ORVI_DLL=$("$scripts/winpath" "$ORVI_DLL_LINUX")
 [ -n "${ORVI_STANDIN_LINUX:-}" ] && export ORVI_STANDIN_DLL=$("$scripts/winpath" "$ORVI_STANDIN_LINUX")
+# Cases that need the display's device context skip where it does not work.
+if [ -n "${ORVI_DISPLAY_PROBE:-}" ]; then
+  gap=$("$scripts/wine-run" "$ORVI_DISPLAY_PROBE" | tr -d '\r') || export ORVI_NO_DISPLAY_DC=$gap
+fi
 out=$("$scripts/wine-run" cscript //nologo "$("$scripts/winpath" "$work/$(basename "$1")")" 2>&1) && rc=0 || rc=$?
+# Cases that need the display's device context skip where it does not work.
+if [ -n "${ORVI_DISPLAY_PROBE:-}" ]; then
+  gap=$("$scripts/wine-run" "$ORVI_DISPLAY_PROBE" | tr -d '\r') || export ORVI_NO_DISPLAY_DC=$gap
+fi
 out=$(printf '%s\n' "$out" | tr -d '\r')
 printf '%s\n' "$out"
 # A script that stopped early (cscript can end silently) has not passed.

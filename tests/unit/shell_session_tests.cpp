@@ -368,6 +368,7 @@ TEST(ShutDown, PassesTheTypeAsTheFlags) {
 }
 
 TEST(StockIcons, LoadedByIdentifierAndDrawn) {
+    SKIP_WITHOUT_DISPLAY_CONTEXT();
     auto machine = NewMachine();
     long icon = 0;
     EXPECT_EQ(S_OK, machine->LoadSystemIcon(IDI_APPLICATION, &icon));

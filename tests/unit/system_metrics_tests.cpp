@@ -534,6 +534,7 @@ protected:
 };
 
 TEST_F(LiveMetrics, SizesAgreeWithTheSystemInBothUnits) {
+    SKIP_WITHOUT_DISPLAY_CONTEXT();
     long width = 0, height = 0;
     ASSERT_EQ(S_OK, metrics->get_ScreenWidth(&width));
     ASSERT_EQ(S_OK, metrics->get_ScreenHeight(&height));

@@ -240,6 +240,7 @@ int WINAPI FakeDeviceCaps(HDC context, int index) {
 }
 
 TEST(DisplayBitsPerPixel, AsksTheDisplayOfTheFormsDeviceContext) {
+    SKIP_WITHOUT_DISPLAY_CONTEXT();
     auto summary = NewSummary();
     HDC memoryContext = CreateCompatibleDC(nullptr);
     ASSERT_NE(nullptr, memoryContext);

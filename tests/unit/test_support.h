@@ -5,12 +5,14 @@
 #include <oaidl.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "com_ptr.h"
+#include "display_context.h"
 #include "system_function.h"
 
 namespace orvi::test {
@@ -92,6 +94,15 @@ private:
     Variant hdc;
     HRESULT failure;
 };
+
+// Skips a case that needs the display's device context where this run
+// has none that works, printing the case and the reason.
+#define SKIP_WITHOUT_DISPLAY_CONTEXT()                                                        \
+    if (const char* gap = ::orvi::test::DisplayContextGap()) {                               \
+        const ::testing::TestInfo* skipped = ::testing::UnitTest::GetInstance()->current_test_info(); \
+        std::printf("SKIP %s.%s: %s\n", skipped->test_suite_name(), skipped->name(), gap);     \
+        GTEST_SKIP() << gap;                                                                  \
+    }
 
 // Creates a class of the component through its class factory.
 template <class I>
