@@ -1,5 +1,4 @@
 // The class frame and the error model, through the class factory.
-#include <thread>
 
 #include "com_object.h"
 #include "conversions.h"
@@ -110,11 +109,11 @@ TEST(ThreadState, EachThreadHasItsOwnSlots) {
     ComPtr<IDispatch> mine = CreateComponent<IDispatch>(__uuidof(clsKvOrviOsVersionInfoA));
     CurrentThreadState().buddyObject = mine;
     bool otherThreadSawEmpty = false;
-    std::thread([&] {
+    RunOnOtherThread([&] {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         otherThreadSawEmpty = !CurrentThreadState().buddyObject;
         CoUninitialize();
-    }).join();
+    });
     EXPECT_TRUE(otherThreadSawEmpty);
     EXPECT_EQ(mine.Get(), CurrentThreadState().buddyObject.Get());
     CurrentThreadState().buddyObject.Reset();

@@ -3,7 +3,6 @@
 #include <olectl.h>
 
 #include <cstring>
-#include <thread>
 
 #include "errors.h"
 #include "orvilib10_h.h"
@@ -239,7 +238,7 @@ TEST(ApplicationProperties, OneObjectPerThreadWithItsNineProperties) {
     }
 
     ComPtr<IDispatch> otherThreads;
-    std::thread([&] {
+    RunOnOtherThread([&] {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         {
             auto there = NewInformation();
@@ -248,7 +247,7 @@ TEST(ApplicationProperties, OneObjectPerThreadWithItsNineProperties) {
         }
         otherThreads.Reset();
         CoUninitialize();
-    }).join();
+    });
 }
 
 TEST(BuddyObject, SharedOnTheThreadNotVisibleOnAnother) {
@@ -265,7 +264,7 @@ TEST(BuddyObject, SharedOnTheThreadNotVisibleOnAnother) {
 
     bool emptyThere = false;
     ComPtr<IDispatch> theirs = CreateThroughFactory<IDispatch>(__uuidof(clsKvOrviAdvancedA));
-    std::thread([&] {
+    RunOnOtherThread([&] {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
         {
             auto there = NewInformation();
@@ -276,7 +275,7 @@ TEST(BuddyObject, SharedOnTheThreadNotVisibleOnAnother) {
             there->putref_BuddyObjectGlobal(nullptr);
         }
         CoUninitialize();
-    }).join();
+    });
     EXPECT_TRUE(emptyThere);
     EXPECT_EQ(S_OK, first->get_BuddyObjectGlobal(read.Put()));
     EXPECT_EQ(parked.Get(), read.Get()) << "the other thread's set does not reach here";

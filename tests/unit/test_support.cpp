@@ -19,6 +19,20 @@ ErrorReport TakeErrorInfo() {
     return report;
 }
 
+namespace {
+DWORD WINAPI RunBody(void* body) {
+    (*static_cast<const std::function<void()>*>(body))();
+    return 0;
+}
+}  // namespace
+
+void RunOnOtherThread(const std::function<void()>& body) {
+    HANDLE thread = CreateThread(nullptr, 0, RunBody, const_cast<std::function<void()>*>(&body), 0, nullptr);
+    ASSERT_NE(nullptr, thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+}
+
 LateCall::~LateCall() {
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -94,6 +95,9 @@ private:
     Variant hdc;
     HRESULT failure;
 };
+
+// Runs `body` on a thread of its own and waits for it to end.
+void RunOnOtherThread(const std::function<void()>& body);
 
 // Skips a case that needs the display's device context where this run
 // has none that works, printing the case and the reason.
