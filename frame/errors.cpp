@@ -73,4 +73,27 @@ void Check(HRESULT hr) {
     if (FAILED(hr)) throw ComponentError::PassedOn(hr);
 }
 
+HRESULT RunGuarded(std::wstring_view defaultSource, void (*run)(void*), void* body) noexcept {
+    try {
+        run(body);
+        return S_OK;
+    } catch (const ComponentError& error) {
+        return error.Report(defaultSource);
+    } catch (const std::bad_alloc&) {
+        return ComponentError(errOutOfMemory).Report(defaultSource);
+    } catch (...) {
+        return ComponentError(errInvalidCall).Report(defaultSource);
+    }
+}
+
+bool RunAttempt(void (*run)(void*), void* body) noexcept {
+    try {
+        run(body);
+        return true;
+    } catch (...) {
+        SetErrorInfo(0, nullptr);
+        return false;
+    }
+}
+
 }  // namespace orvi

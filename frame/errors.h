@@ -8,6 +8,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 #include "com_ptr.h"
@@ -81,33 +82,32 @@ void Check(HRESULT hr);
 // Sets error information directly (number, source, description).
 void SetThreadErrorInfo(std::wstring_view source, std::wstring_view description, const GUID& iid = GUID{});
 
+// The error handling of Guarded and Attempt, once for all bodies: each
+// member then holds only its own code, not a copy of the handlers.
+HRESULT RunGuarded(std::wstring_view defaultSource, void (*run)(void*), void* body) noexcept;
+bool RunAttempt(void (*run)(void*), void* body) noexcept;
+
+template <class Body>
+void RunBody(void* body) {
+    (*static_cast<std::remove_reference_t<Body>*>(body))();
+}
+template <class Body>
+void* BodyAddress(Body& body) {
+    return const_cast<void*>(static_cast<const void*>(&body));
+}
+
 // Runs a member body; any failure inside becomes a failing HRESULT with
 // IErrorInfo whose default source is `defaultSource`.
 template <class Body>
 HRESULT Guarded(std::wstring_view defaultSource, Body&& body) noexcept {
-    try {
-        body();
-        return S_OK;
-    } catch (const ComponentError& error) {
-        return error.Report(defaultSource);
-    } catch (const std::bad_alloc&) {
-        return ComponentError(errOutOfMemory).Report(defaultSource);
-    } catch (...) {
-        return ComponentError(errInvalidCall).Report(defaultSource);
-    }
+    return RunGuarded(defaultSource, &RunBody<Body>, BodyAddress(body));
 }
 
 // Runs a step whose failure is to be ignored: reports whether it succeeded
 // and leaves no error information behind.
 template <class Body>
 bool Attempt(Body&& body) noexcept {
-    try {
-        body();
-        return true;
-    } catch (...) {
-        SetErrorInfo(0, nullptr);
-        return false;
-    }
+    return RunAttempt(&RunBody<Body>, BodyAddress(body));
 }
 
 }  // namespace orvi

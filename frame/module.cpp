@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "ansi.h"
 #include "errors.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -18,14 +19,11 @@ std::atomic<ITypeLib*> typeLibrary{nullptr};
 HMODULE Handle() { return reinterpret_cast<HMODULE>(&__ImageBase); }
 
 std::wstring FilePath() {
-    std::wstring path(MAX_PATH, L'\0');
+    std::string path(MAX_PATH, '\0');
     for (;;) {
-        const DWORD length = GetModuleFileNameW(Handle(), path.data(), static_cast<DWORD>(path.size()));
+        const DWORD length = GetModuleFileNameA(Handle(), path.data(), static_cast<DWORD>(path.size()));
         if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            return path;
-        }
+        if (length < path.size()) return FromAnsi(std::string_view(path.data(), length));
         path.resize(path.size() * 2);
     }
 }

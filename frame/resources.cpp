@@ -3,6 +3,7 @@
 #include "errors.h"
 #include "module.h"
 #include "system_function.h"
+#include "frame/pure/numeric.h"
 
 namespace orvi {
 namespace {
@@ -51,7 +52,7 @@ std::wstring LoadComponentString(unsigned id) {
 }
 
 void RaiseResourceNotFound(long id) {
-    Raise(errResourceNotFound, {}, L"Resource with identifier '" + std::to_wstring(id) + L"' not found");
+    Raise(errResourceNotFound, {}, L"Resource with identifier '" + numeric::IntegerText(id) + L"' not found");
 }
 
 }  // namespace orvi

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <string>
 
+#include "ansi.h"
 #include "com_object.h"
 #include "module.h"
 #include "orvilib10_h.h"
@@ -57,14 +58,45 @@ std::wstring GuidText(const GUID& guid) {
     return text;
 }
 
-LONG SetKeyValue(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+// Registration goes through the ANSI registry functions, the only ones that
+// work on every release the component runs on; its keys are plain ASCII.
+LONG SetKeyValue(HKEY root, const std::wstring& path, const char* name, const std::wstring& value) {
     HKEY key = nullptr;
-    LONG status = RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    LONG status = RegCreateKeyExA(root, ToAnsi(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
     if (status != ERROR_SUCCESS) return status;
-    status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                            static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    const std::string text = ToAnsi(value);
+    status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
     RegCloseKey(key);
     return status;
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(root, ToAnsi(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// Deletes a key with everything below it; a key that is not there is no
+// failure. (The system's own tree delete exists only on later releases.)
+LONG DeleteKeyTree(HKEY root, const std::string& path) {
+    HKEY key = nullptr;
+    LONG status = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key);
+    if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+    if (status != ERROR_SUCCESS) return status;
+    for (;;) {
+        char child[256];  // the longest key name the registry allows, and its NUL
+        DWORD length = sizeof child;
+        status = RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status == ERROR_SUCCESS) status = DeleteKeyTree(key, child);
+        if (status != ERROR_SUCCESS) {
+            RegCloseKey(key);
+            return status;
+        }
+    }
+    RegCloseKey(key);
+    return RegDeleteKeyA(root, path.c_str());
 }
 
 SYSKIND ThisSysKind() { return sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32; }
@@ -128,7 +160,7 @@ STDAPI DllRegisterServer() {
         const LONG failed =
             SetKeyValue(HKEY_CLASSES_ROOT, key, nullptr, progId) |
             SetKeyValue(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", nullptr, path) |
-            SetKeyValue(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", L"ThreadingModel", L"Apartment") |
+            SetKeyValue(HKEY_CLASSES_ROOT, key + L"\\InprocServer32", "ThreadingModel", L"Apartment") |
             SetKeyValue(HKEY_CLASSES_ROOT, key + L"\\ProgID", nullptr, progId) |
             SetKeyValue(HKEY_CLASSES_ROOT, key + L"\\VERSION", nullptr, L"1.0") |
             SetKeyValue(HKEY_CLASSES_ROOT, key + L"\\TypeLib", nullptr, libid) |
@@ -143,11 +175,17 @@ STDAPI DllRegisterServer() {
 }
 
 STDAPI DllUnregisterServer() {
+    LONG failed = ERROR_SUCCESS;
     for (const ClassEntry* entry = FirstClass(); entry; entry = entry->next) {
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, (L"CLSID\\" + GuidText(*entry->clsid)).c_str());
-        RegDeleteTreeW(HKEY_CLASSES_ROOT, entry->progId);
+        failed |= DeleteKeyTree(HKEY_CLASSES_ROOT, ToAnsi(L"CLSID\\" + GuidText(*entry->clsid)));
+        failed |= DeleteKeyTree(HKEY_CLASSES_ROOT, ToAnsi(entry->progId));
     }
-    // Also removes the interfaces' marshalling entries that registration wrote.
+    if (failed != ERROR_SUCCESS) return SELFREG_E_CLASS;
+    // Also removes the interfaces' marshalling entries that registration
+    // wrote. Its answer where this bitness's library is not registered
+    // differs between systems; nothing to remove is success.
     const HRESULT hr = UnRegisterTypeLib(LIBID_Orvilib10, 1, 0, 0x0409, ThisSysKind());
-    return hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_LIBNOTREGISTERED ? S_OK : hr;
+    const std::wstring registered =
+        L"TypeLib\\" + GuidText(LIBID_Orvilib10) + L"\\1.0\\409\\" + (sizeof(void*) == 8 ? L"win64" : L"win32");
+    return SUCCEEDED(hr) || !KeyExists(HKEY_CLASSES_ROOT, registered) ? S_OK : hr;
 }

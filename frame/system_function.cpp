@@ -2,7 +2,7 @@
 
 #include <array>
 #include <cstring>
-#include <stdexcept>
+#include <cstdlib>
 #include <string>
 
 #include "errors.h"
@@ -62,7 +62,7 @@ void Substitute(const char* library, const char* name, void* function) {
         }
         if (!entry.used && !slot) slot = &entry;
     }
-    if (!slot) throw std::length_error("too many substitutes");
+    if (!slot) std::abort();  // more substitutes at once than any test makes
     *slot = Substitution{library, name ? name : "", function, true};
     systemBindingGeneration.fetch_add(1, std::memory_order_release);
 }

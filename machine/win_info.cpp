@@ -136,7 +136,7 @@ public:
             lastSystemError = static_cast<long>(LastSystemError());
             const std::int64_t product = bits * planes;
             if (product < INT32_MIN || product > INT32_MAX) Raise(errOverflow);
-            const double colors = std::pow(2.0, static_cast<double>(product));
+            const double colors = std::ldexp(1.0, static_cast<int>(product));  // 2 to the power, exactly
             if (!std::isfinite(colors)) Raise(errOverflow);
             return colors;
         });
@@ -159,7 +159,7 @@ public:
             short width = 0, height = 0;
             Check(get_ScreenPixelWidth(&width));
             Check(get_ScreenPixelHeight(&height));
-            return Bstr(std::to_wstring(width) + L"x" + std::to_wstring(height));
+            return Bstr(numeric::IntegerText(width) + L"x" + numeric::IntegerText(height));
         });
     }
     STDMETHODIMP get_SystemErrorCode(long* result) override { return Get(result, lastSystemError); }

@@ -13,6 +13,7 @@
 #include "orvilib10_h.h"
 #include "pure/address_text.h"
 #include "system_function.h"
+#include "frame/pure/numeric.h"
 
 using namespace orvi;
 
@@ -102,7 +103,7 @@ private:
             return false;
         }
         if (data.wMaxSockets < kMinimumSockets) {
-            Tell(L"This application requires a minimum of " + std::to_wstring(kMinimumSockets) + L" supported sockets.");
+            Tell(L"This application requires a minimum of " + numeric::IntegerText(kMinimumSockets) + L" supported sockets.");
             UndoStart();
             return false;
         }
@@ -111,7 +112,7 @@ private:
         Ignore(HiByte(data.wVersion, minor.Put()));
         const long lo = LongIn(major), hi = LongIn(minor);
         if (lo < 1 || (lo == 1 && hi < 1)) {
-            Tell(L"Sockets version " + std::to_wstring(lo) + L"." + std::to_wstring(hi) +
+            Tell(L"Sockets version " + numeric::IntegerText(lo) + L"." + numeric::IntegerText(hi) +
                  L" is not supported by 32-bit Windows Sockets.");
             UndoStart();
             return false;

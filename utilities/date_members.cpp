@@ -127,8 +127,8 @@ STDMETHODIMP clsKvOrviUtilitesA::DayPart(VARIANT* vTime, BSTR Greeting, BSTR* re
             // The caller's variable receives the short time text.
             int hour = 0, minute = 0;
             dates::ClockOf(*date, hour, minute);
-            wchar_t clock[8];
-            swprintf(clock, 8, L"%02d:%02d", hour, minute);
+            const auto digit = [](int value) { return static_cast<wchar_t>(L'0' + value); };
+            const wchar_t clock[] = {digit(hour / 10), digit(hour % 10), L':', digit(minute / 10), digit(minute % 10), 0};
             if (writable) {
                 Variant replaced = values::TextValue(clock);
                 VariantClear(target);

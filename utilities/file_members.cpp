@@ -15,6 +15,7 @@
 #include "utilities/pure/text.h"
 #include "utilities_class.h"
 #include "values.h"
+#include "frame/pure/numeric.h"
 
 using namespace orvi;
 using namespace orvi::utilities;
@@ -263,7 +264,7 @@ void StoreDate(VARIANT* target, double date) {
 std::wstring ErrorText(const ComponentError& error) {
     const long number = error.Number() != 0 ? error.Number() : static_cast<long>(error.Result());
     const std::wstring description = error.Description().empty() ? StandardDescription(number) : error.Description();
-    return std::to_wstring(number) + L" - " + description;
+    return numeric::IntegerText(number) + L" - " + description;
 }
 
 void WriteBack(BSTR* argument) {

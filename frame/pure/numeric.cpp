@@ -33,4 +33,16 @@ std::optional<std::int16_t> NarrowToInteger(std::int32_t value) {
     return static_cast<std::int16_t>(value);
 }
 
+std::wstring IntegerText(std::int64_t value) {
+    wchar_t digits[20];
+    int count = 0;
+    // Negated as unsigned, so the most negative value has its digits too.
+    std::uint64_t rest = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+    do digits[count++] = static_cast<wchar_t>(L'0' + rest % 10);
+    while (rest /= 10);
+    std::wstring text = value < 0 ? L"-" : L"";
+    while (count) text += digits[--count];
+    return text;
+}
+
 }  // namespace orvi::numeric

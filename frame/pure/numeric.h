@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace orvi::numeric {
 
@@ -19,5 +20,9 @@ constexpr std::int16_t LowWord(std::uint32_t value) {
 }
 
 double RoundHalfEven(double value);
+
+// A whole number in decimal digits, as the component writes numbers into its
+// texts (no formatted print, which would bring a wide printf into the DLL).
+std::wstring IntegerText(std::int64_t value);
 
 }  // namespace orvi::numeric

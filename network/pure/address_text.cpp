@@ -1,4 +1,5 @@
 #include "address_text.h"
+#include "frame/pure/numeric.h"
 
 namespace orvi::network {
 
@@ -17,13 +18,13 @@ std::wstring DottedAddressText(std::span<const std::uint8_t> bytes) {
     std::wstring text;
     for (const std::uint8_t byte : bytes) {
         if (!text.empty()) text += L'.';
-        text += std::to_wstring(byte);
+        text += numeric::IntegerText(byte);
     }
     return text;
 }
 
 std::wstring SignedNumberText(long value) {
-    return value < 0 ? std::to_wstring(value) : L" " + std::to_wstring(value);
+    return value < 0 ? numeric::IntegerText(value) : L" " + numeric::IntegerText(value);
 }
 
 }  // namespace orvi::network

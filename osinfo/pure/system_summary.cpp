@@ -1,4 +1,5 @@
 #include "system_summary.h"
+#include "frame/pure/numeric.h"
 
 #include <algorithm>
 
@@ -16,7 +17,7 @@ std::wstring WindowsName(std::int16_t major, std::int16_t minor) {
 }
 
 std::wstring VersionText(std::int16_t major, std::int16_t minor, std::int32_t build) {
-    return std::to_wstring(major) + L"." + std::to_wstring(minor) + L" (Build " + std::to_wstring(build) + L")";
+    return numeric::IntegerText(major) + L"." + numeric::IntegerText(minor) + L" (Build " + numeric::IntegerText(build) + L")";
 }
 
 std::wstring ProcessorName(std::uint32_t processorType) {
@@ -31,7 +32,7 @@ std::wstring ProcessorName(std::uint32_t processorType) {
 }
 
 std::wstring BrowserText(std::int32_t major, std::int32_t minor, std::int32_t build) {
-    return L"Internet Explorer " + std::to_wstring(major) + L"." + std::to_wstring(minor) + L"." + std::to_wstring(build);
+    return L"Internet Explorer " + numeric::IntegerText(major) + L"." + numeric::IntegerText(minor) + L"." + numeric::IntegerText(build);
 }
 
 double Kilobytes(std::uint64_t bytes) {

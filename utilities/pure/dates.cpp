@@ -177,9 +177,9 @@ Age ExactAge(std::int64_t start, std::int64_t today) {
 }
 
 std::wstring AgeText(const Age& age, bool yearsOnly) {
-    if (yearsOnly) return std::to_wstring(age.years);
-    return std::to_wstring(age.years) + L" year(s) " + std::to_wstring(age.months) + L" month(s) " +
-           std::to_wstring(age.days) + L" day(s)";
+    if (yearsOnly) return numeric::IntegerText(age.years);
+    return numeric::IntegerText(age.years) + L" year(s) " + numeric::IntegerText(age.months) + L" month(s) " +
+           numeric::IntegerText(age.days) + L" day(s)";
 }
 
 int HowOld(std::int64_t birth, std::int64_t today) {

@@ -15,7 +15,7 @@ std::wstring ZeroPad(std::wstring_view number, int width) {
 }
 
 std::wstring VersionText(long major, long minor, long revision) {
-    return std::to_wstring(major) + L"." + ZeroPad(std::to_wstring(minor), 2) + L"." + ZeroPad(std::to_wstring(revision), 4);
+    return numeric::IntegerText(major) + L"." + ZeroPad(numeric::IntegerText(minor), 2) + L"." + ZeroPad(numeric::IntegerText(revision), 4);
 }
 
 std::optional<std::wstring> DllBaseAddressFor(float draw) {
