@@ -80,14 +80,14 @@ protected:
     void SetUp() override {
         shown.clear();
         fake = FakeSockets{};
-        scope.Replace("user32.dll", "MessageBoxA", &RecordMessageBox);
+        scope.Replace<decltype(&::MessageBoxA)>("user32.dll", "MessageBoxA", &RecordMessageBox);
     }
     void Fake() {
-        scope.Replace("wsock32.dll", "WSAStartup", &FakeStartup);
-        scope.Replace("wsock32.dll", "WSACleanup", &FakeCleanup);
-        scope.Replace("wsock32.dll", "WSAGetLastError", &FakeLastError);
-        scope.Replace("wsock32.dll", "gethostname", &FakeHostName);
-        scope.Replace("wsock32.dll", "gethostbyname", &FakeHostByName);
+        scope.Replace<int(WINAPI*)(WORD, WSADATA*)>("wsock32.dll", "WSAStartup", &FakeStartup);
+        scope.Replace<int(WINAPI*)()>("wsock32.dll", "WSACleanup", &FakeCleanup);
+        scope.Replace<int(WINAPI*)()>("wsock32.dll", "WSAGetLastError", &FakeLastError);
+        scope.Replace<int(WINAPI*)(char*, int)>("wsock32.dll", "gethostname", &FakeHostName);
+        scope.Replace<const HOSTENT*(WINAPI*)(const char*)>("wsock32.dll", "gethostbyname", &FakeHostByName);
     }
     ComPtr<_clsKvOrviIPHostA> host = CreateThroughFactory<_clsKvOrviIPHostA>(__uuidof(clsKvOrviIPHostA));
     SubstituteScope scope;
@@ -167,7 +167,7 @@ TEST_F(SocketsTest, FailingStartupIsShownAndReturnsEmpty) {
 }
 
 TEST_F(SocketsTest, MissingSocketsLibraryIsShownNotRaised) {
-    seams::Substitute("wsock32.dll", nullptr, static_cast<void*>(nullptr));
+    scope.RemoveLibrary("wsock32.dll");
     EXPECT_EQ(L"", HostName());
     ExpectOneBox("The 32-bit Windows Socket is not responding.");
     EXPECT_FALSE(TakeErrorInfo().present);
@@ -301,7 +301,7 @@ class AdapterTest : public testing::Test {
 protected:
     void SetUp() override {
         netbiosFake = FakeNetbios{};
-        scope.Replace("netapi32.dll", "Netbios", &RecordNetbios);
+        scope.Replace<decltype(&::Netbios)>("netapi32.dll", "Netbios", &RecordNetbios);
     }
     std::wstring AddressOf(long lana) {
         Bstr text;
@@ -352,8 +352,10 @@ TEST_F(AdapterTest, FailingStatusGivesZeros) {
     EXPECT_FALSE(TakeErrorInfo().present);
 }
 
+LPVOID WINAPI NoHeapBlock(HANDLE, DWORD, SIZE_T) { return nullptr; }
+
 TEST_F(AdapterTest, NoStatusBlockGivesEmpty) {
-    scope.Replace("kernel32.dll", "HeapAlloc", +[](HANDLE, DWORD, SIZE_T) -> LPVOID { return nullptr; });
+    scope.Replace<decltype(&::HeapAlloc)>("kernel32.dll", "HeapAlloc", &NoHeapBlock);
     EXPECT_EQ(L"", AddressOf(0));
     ASSERT_EQ(1u, netbiosFake.calls.size());  // the reset only
 }

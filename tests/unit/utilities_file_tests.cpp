@@ -117,7 +117,7 @@ protected:
     void SetUp() override {
         utilities = CreateThroughFactory<_clsKvOrviUtilitesA>(__uuidof(clsKvOrviUtilitesA));
         ASSERT_TRUE(utilities);
-        scope.Replace("user32.dll", "MessageBoxA", &FakeMessageBox);
+        scope.Replace<decltype(&::MessageBoxA)>("user32.dll", "MessageBoxA", &FakeMessageBox);
         question = Question{};
     }
     bool Bool(HRESULT (STDMETHODCALLTYPE _clsKvOrviUtilitesA::*member)(BSTR, VARIANT_BOOL*), const std::wstring& name) {
@@ -170,7 +170,7 @@ TEST_F(Files, AttributeLettersInTheirOrder) {
     // A pattern exists when something matches, but has no attributes of its own.
     EXPECT_EQ(L"DASHR", Text(&_clsKvOrviUtilitesA::FileAttributes, folder.W("*.txt")));
 
-    scope.Replace("kernel32.dll", "GetFileAttributesA", &FakeAttributes);
+    scope.Replace<decltype(&::GetFileAttributesA)>("kernel32.dll", "GetFileAttributesA", &FakeAttributes);
     struct Row { DWORD attributes; const wchar_t* letters; } rows[] = {
         {FILE_ATTRIBUTE_NORMAL, L""}, {0x27, L"ASHR"}, {0x10, L"D"}, {0x01, L"R"}, {0x04 | 0x02, L"SH"},
         {0x400 | 0x800 | 0x20, L"A"}, {0xFFFFFFFF, L"DASHR"}};
@@ -194,8 +194,8 @@ TEST_F(Files, ExistenceOfFoldersRootsAndPatterns) {
 }
 
 TEST_F(Files, TimeStampsAreLocalByTheCurrentOffset) {
-    scope.Replace("kernel32.dll", "GetSystemTime", &FakeUtc);
-    scope.Replace("kernel32.dll", "GetLocalTime", &FakeLocal);
+    scope.Replace<decltype(&::GetSystemTime)>("kernel32.dll", "GetSystemTime", &FakeUtc);
+    scope.Replace<decltype(&::GetLocalTime)>("kernel32.dll", "GetLocalTime", &FakeLocal);
     folder.Make("stamped.txt");
     const FILETIME accessed = Utc(2021, 7, 4, 8, 15), written = Utc(2020, 3, 1, 23, 30);
     SetStamps(folder / "stamped.txt", nullptr, &accessed, &written);
@@ -352,8 +352,8 @@ TEST_F(Files, KillByMaskDeletesExactlyTheMatchingFiles) {
 }
 
 TEST_F(Files, KillByAgeAsksAndDeletesOnlyOldFiles) {
-    scope.Replace("kernel32.dll", "GetSystemTime", &FakeUtc);
-    scope.Replace("kernel32.dll", "GetLocalTime", &FakeLocal);
+    scope.Replace<decltype(&::GetSystemTime)>("kernel32.dll", "GetSystemTime", &FakeUtc);
+    scope.Replace<decltype(&::GetLocalTime)>("kernel32.dll", "GetLocalTime", &FakeLocal);
     const FILETIME old = Utc(2001, 1, 1, 0, 0), recent = Utc(2023, 1, 1, 0, 0);
     for (const char* name : {"old1.tmp", "old2.tmp", "new.tmp", "old.keep"}) folder.Make(name);
     SetStamps(folder / "old1.tmp", nullptr, &old, nullptr);

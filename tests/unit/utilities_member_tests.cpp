@@ -57,7 +57,7 @@ LateCall CallNamed(IDispatch* object, const wchar_t* member, std::vector<Variant
 class Members : public testing::Test {
 protected:
     void SetUp() override {
-        scope.Replace("kernel32.dll", "GetLocalTime", &FakeLocal);
+        scope.Replace<decltype(&::GetLocalTime)>("kernel32.dll", "GetLocalTime", &FakeLocal);
         clock = SYSTEMTIME{2024, 3, 5, 1, 15, 0, 0, 0};
         utilities = CreateThroughFactory<_clsKvOrviUtilitesA>(__uuidof(clsKvOrviUtilitesA));
         ASSERT_TRUE(utilities);
