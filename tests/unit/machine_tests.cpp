@@ -246,9 +246,9 @@ TEST(MachineDisplay, ScreenSizeAndResolution) {
     Bstr resolution;
     EXPECT_EQ(ErrorHResult(errOverflow), machine->get_ScreenResolution(resolution.Put()));
     EXPECT_EQ(L"Orvilib10.clsKvOrviUtilitesWinInfoA", TakeErrorInfo().source);
-    pixelsPerInch = 0;
+    pixelsPerInch = 0;  // the same answer as the metrics class gives
     short height = 0;
-    EXPECT_EQ(ErrorHResult(errOverflow), machine->get_ScreenPixelHeight(&height));
+    EXPECT_EQ(ErrorHResult(errDivisionByZero), machine->get_ScreenPixelHeight(&height));
     SetErrorInfo(0, nullptr);
 }
 
