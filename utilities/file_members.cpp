@@ -39,7 +39,6 @@ const SystemFunction<decltype(&::MessageBoxA)> messageBox{"user32.dll", "Message
 const SystemFunction<decltype(&::SearchTreeForFile)> searchTreeForFile{"imagehlp.dll", "SearchTreeForFile"};
 
 constexpr DWORD kAllAttributes = 0xFFFFFFFF;
-constexpr long errPathFileAccess = 75;
 
 // An open directory search; closed when it goes.
 class FindSearch {
@@ -108,6 +107,15 @@ std::wstring AttributeLetters(std::wstring_view name) {
 
 bool IsFolder(std::wstring_view name) { return AttributeLetters(name).find(L'D') != std::wstring::npos; }
 
+// A read-only file is left alone by the members that replace files, also
+// for a process the file system would let through (an administrator, or
+// root under Wine).
+bool IsReadOnly(std::wstring_view name) {
+    DWORD attributes = kAllAttributes;
+    Attempt([&] { attributes = getFileAttributes(ansi::FileName(name).c_str()); });
+    return attributes != kAllAttributes && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 long UtcOffsetHours() {
     long hours = 0;
     Attempt([&] {
@@ -164,9 +172,8 @@ bool WriteWhole(std::wstring_view name, std::wstring_view contents) {
     DWORD keep = FILE_ATTRIBUTE_NORMAL;
     if (Exists(name)) {
         if (IsFolder(name)) return false;
-        // A read-only file stays as it is (also for a process the file
-        // system would let through); replacing a hidden or system file
-        // needs its attributes repeated.
+        // A read-only file stays as it is (see IsReadOnly); replacing a
+        // hidden or system file needs its attributes repeated.
         DWORD attributes = kAllAttributes;
         Attempt([&] { attributes = getFileAttributes(ansi::FileName(name).c_str()); });
         if (attributes == kAllAttributes || (attributes & FILE_ATTRIBUTE_READONLY)) return false;
@@ -242,7 +249,7 @@ bool KillMatching(std::wstring_view mask, std::optional<double> olderThan, bool 
     for (const std::string& name : names) {
         const std::wstring path = folder + FromAnsi(name);
         if (olderThan && !(StampOf(path, Stamp::accessed) < *olderThan)) continue;
-        if (!deleteFile(ansi::FileName(path).c_str())) Raise(errPathFileAccess, {}, L"Path/file access error");
+        if (!deleteFile(ansi::FileName(path).c_str())) Raise(errPathFileAccess);
     }
     return true;
 }
@@ -287,6 +294,7 @@ STDMETHODIMP clsKvOrviUtilitesA::FileCopy(BSTR* SourceFile, BSTR* TargetFile, BS
         try {
             const ComPtr<IDispatch> files = CreateObjectByProgId(L"Scripting.FileSystemObject");
             if (!Exists(source)) return VARIANT_FALSE;
+            if (Exists(target) && IsReadOnly(target)) Raise(errPermissionDenied);
             // The target is not deleted first: a copy that fails (onto
             // itself, a folder, a read-only file) leaves it as it was.
             Bstr sourceText(source), targetText(target);

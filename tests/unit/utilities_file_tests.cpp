@@ -301,6 +301,20 @@ TEST_F(Files, CopyingThroughTheFileSystemObjectAndTheSystem) {
     EXPECT_EQ("contents", Contents(folder / "source.txt"));
     EXPECT_FALSE(TakeErrorInfo().present);
 
+    // A read-only target is refused whoever runs the copy (Wine runs as
+    // root); a target folder that does not exist gives the standard text.
+    struct Refusal { const char* target; const wchar_t* message; } refusals[] = {
+        {"locked.txt", L"70 - Permission denied"}, {"nowhere\\target.txt", L"76 - Path not found"}};
+    folder.Make("locked.txt", "kept");
+    SetFileAttributesA((folder / "locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const Refusal& refusal : refusals) {
+        target.Set(folder.W(refusal.target));
+        EXPECT_EQ(S_OK, utilities->FileCopy(&source.value, &target.value, &message.value, &copied));
+        EXPECT_EQ(VARIANT_FALSE, copied);
+        EXPECT_EQ(refusal.message, message.View());
+    }
+    EXPECT_EQ("kept", Contents(folder / "locked.txt"));
+
     // A missing source: False, no message.
     InOut missing(folder.W("missing.txt")), quiet(L"");
     EXPECT_EQ(S_OK, utilities->FileCopy(&missing.value, &target.value, &quiet.value, &copied));
