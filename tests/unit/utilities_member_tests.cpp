@@ -254,6 +254,17 @@ TEST_F(Members, PhoneticCodesWriteTheAccuracyBack) {
     EXPECT_EQ(DISP_E_OVERFLOW, tooBig.hr);
 }
 
+TEST_F(Members, PhoneticLettersAreToldByTheirAnsiCode) {
+    // Code page 1252 writes Omega as "O" and has no letter for omega.
+    ASSERT_EQ(1252u, GetACP());
+    struct Row { const wchar_t *member, *word, *code; } rows[] = {
+        {L"SoundX", L"Ωmega", L"Ω520"}, {L"SoundX", L"ωmega", L"@200"}, {L"SoundsLike", L"BΩB", L"B1000"}};
+    for (const Row& row : rows) {
+        const LateCall call = CallMethod(dispatch.Get(), row.member, {TextValue(row.word)});
+        EXPECT_EQ(row.code, TextOf(call.result)) << row.word;
+    }
+}
+
 TEST_F(Members, NamedAndLeftOutArgumentsTakeTheirDefaults) {
     const LateCall extract = CallNamed(dispatch.Get(), L"Extract", {TextValue(L"a=b;c")}, {{L"EndTag", TextValue(L";")}, {L"StartTag", TextValue(L"=")}});
     EXPECT_EQ(S_OK, extract.hr);
