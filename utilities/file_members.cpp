@@ -1,6 +1,5 @@
 // The file members, on the single-byte file-system functions.
 #include <windows.h>
-#include <imagehlp.h>
 
 #include <cmath>
 #include <optional>
@@ -36,7 +35,6 @@ const SystemFunction<decltype(&::DeleteFileA)> deleteFile{"kernel32.dll", "Delet
 const SystemFunction<decltype(&::CopyFileA)> copyFile{"kernel32.dll", "CopyFileA"};
 const SystemFunction<decltype(&::GetShortPathNameA)> getShortPathName{"kernel32.dll", "GetShortPathNameA"};
 const SystemFunction<decltype(&::MessageBoxA)> messageBox{"user32.dll", "MessageBoxA"};
-const SystemFunction<decltype(&::SearchTreeForFile)> searchTreeForFile{"imagehlp.dll", "SearchTreeForFile"};
 
 constexpr DWORD kAllAttributes = 0xFFFFFFFF;
 
@@ -215,6 +213,41 @@ void AddFolders(const std::wstring& startPath, IDispatch* collection) {
     } while (search.Next());
 }
 
+// The first file below `root` whose path ends in `name`, searched here
+// rather than by the image-help library's tree search, which overflows its
+// stack once a path reaches MAX_PATH and never ends on a tree holding a
+// folder link back up. Folders wait on a list (no recursion), links are
+// never entered and no path grows past what the single-byte functions
+// take, so the search ends on any tree. A folder's files come before its
+// sub-folders, each in the file system's order.
+std::wstring SearchTree(std::wstring_view root, std::wstring_view name) {
+    if (root.empty() || name.empty() || HasWildcard(name)) return {};
+    const std::wstring wanted = FromAnsi(ansi::FileName(name));  // as the file system's names read back
+    std::vector<std::string> folders{ansi::FileName(text::PathWithSeparator(root, L""))};
+    while (!folders.empty()) {
+        const std::string folder = std::move(folders.back());
+        folders.pop_back();
+        if (folder.size() + 1 >= MAX_PATH) continue;  // no room for the "*"
+        FindSearch search(folder + "*");
+        if (!search.Found()) continue;
+        std::vector<std::string> below;
+        do {
+            const std::string entry = search.Name();
+            const DWORD attributes = search.Entry().dwFileAttributes;
+            std::string path = folder + entry;
+            if (entry == "." || entry == ".." || path.size() >= MAX_PATH) continue;
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                std::wstring found = FromAnsi(path);
+                if (text::PathEndsWith(found, wanted)) return found;
+            } else if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                below.push_back(path + "\\");
+            }
+        } while (search.Next());
+        folders.insert(folders.end(), below.rbegin(), below.rend());
+    }
+    return {};
+}
+
 // Names of the plain files (neither hidden, system nor folders) that match
 // the mask; the system's own matching is checked against the long names,
 // since it also matches short 8.3 aliases.
@@ -356,14 +389,7 @@ STDMETHODIMP clsKvOrviUtilitesA::FileFind(BSTR* RootPath, BSTR* Filename, BSTR* 
         BSTR& root = Argument(RootPath);
         BSTR& name = Argument(Filename);
         std::wstring found;
-        Attempt([&] {
-            if (Bstr::ViewOf(root).empty() || Bstr::ViewOf(name).empty()) return;
-            std::string rootText = ansi::FileName(Bstr::ViewOf(root));
-            std::string nameText = ansi::FileName(Bstr::ViewOf(name));
-            char buffer[520] = {};
-            if (searchTreeForFile(rootText.data(), nameText.data(), buffer))
-                found = FromAnsi(std::string(buffer, strnlen(buffer, sizeof buffer)));
-        });
+        Attempt([&] { found = SearchTree(Bstr::ViewOf(root), Bstr::ViewOf(name)); });
         WriteBack(RootPath);
         WriteBack(Filename);
         return Bstr(found);

@@ -124,6 +124,15 @@ TEST(Text, CollapseSpacesKeepsTabs) {
     EXPECT_EQ(L"", CollapseSpaces(L""));
 }
 
+TEST(Paths, EndingsFromASeparatorOn) {
+    struct Row { const wchar_t *path, *tail; bool ends; } rows[] = {
+        {L"C:\\a\\sub\\f.txt", L"sub\\F.TXT", true}, {L"C:\\a\\sub\\f.txt", L"f.txt", true},
+        {L"C:\\a\\xf.txt", L"f.txt", false}, {L"C:/a/sub/f.txt", L"sub\\f.txt", true},
+        {L"f.txt", L"f.txt", true}, {L"C:\\a\\f.txt", L"\\f.txt", true}, {L"f.txt", L"", false},
+        {L"a", L"ba", false}, {L"C:\\Š.txt", L"š.TXT", true}};
+    for (const Row& row : rows) EXPECT_EQ(row.ends, PathEndsWith(row.path, row.tail)) << row.path << " " << row.tail;
+}
+
 TEST(Masks, WildcardsOnLongNames) {
     struct Row { const wchar_t *name, *mask; bool match; } rows[] = {
         {L"old.txt", L"*.txt", true}, {L"old.txtx", L"*.txt", false}, {L"keep.txt.bak", L"*.txt", false},

@@ -461,6 +461,66 @@ TEST_F(Files, TreeSearchFindsAFileThreeLevelsDown) {
     SysFreeString(name);
 }
 
+// Folders nested past MAX_PATH, made through the long-path prefix, which the
+// single-byte functions the members use cannot reach.
+class LongTree {
+public:
+    explicit LongTree(const std::wstring& base) : path(base) {
+        for (wchar_t letter : {L'a', L'b', L'c'}) {
+            path += L"\\" + std::wstring(100, letter);
+            CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
+        }
+        CloseHandle(CreateFileW(Long(L"needle.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    ~LongTree() {
+        DeleteFileW(Long(L"needle.dat").c_str());
+        for (std::wstring folder = path; folder.size() > 300; folder.resize(folder.rfind(L'\\')))
+            RemoveDirectoryW((L"\\\\?\\" + folder).c_str());
+    }
+    std::wstring Long(const std::wstring& name) const { return L"\\\\?\\" + path + L"\\" + name; }
+    std::wstring path;
+};
+
+// A folder listing in which every folder holds a link back up to the root.
+std::vector<std::string> patternsSearched;
+HANDLE WINAPI ListWithLink(LPCSTR pattern, LPWIN32_FIND_DATAA entry) {
+    patternsSearched.emplace_back(pattern);
+    *entry = WIN32_FIND_DATAA{};
+    entry->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    lstrcpyA(entry->cFileName, "up");
+    return reinterpret_cast<HANDLE>(1);
+}
+BOOL WINAPI NoMoreEntries(HANDLE, LPWIN32_FIND_DATAA) { return FALSE; }
+BOOL WINAPI CloseListing(HANDLE) { return TRUE; }
+
+TEST_F(Files, TreeSearchEndsOnTreesThePlatformSearchCannotTake) {
+    // A needle past MAX_PATH is out of reach and a root that long finds
+    // nothing; the image-help search overflowed its stack on both.
+    const LongTree tree(folder.W());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(tree.Long(L"needle.dat").c_str()));
+    folder.Make("shallow.dat");
+    struct Row { std::wstring root; const wchar_t* name; bool found; } rows[] = {
+        {folder.W(), L"needle.dat", false}, {folder.W(), L"SHALLOW.DAT", true}, {tree.path, L"needle.dat", false},
+        {folder.W(), L"*.dat", false}};
+    for (const Row& row : rows) {
+        InOut root(row.root), name(row.name);
+        Bstr found;
+        EXPECT_EQ(S_OK, utilities->FileFind(&root.value, &name.value, found.Put()));
+        EXPECT_EQ(row.found, !found.Empty()) << row.name;
+    }
+
+    // A folder link is never entered, so a link back up cannot keep the search going.
+    scope.Replace<decltype(&::FindFirstFileA)>("kernel32.dll", "FindFirstFileA", &ListWithLink);
+    scope.Replace<decltype(&::FindNextFileA)>("kernel32.dll", "FindNextFileA", &NoMoreEntries);
+    scope.Replace<decltype(&::FindClose)>("kernel32.dll", "FindClose", &CloseListing);
+    patternsSearched.clear();
+    InOut root(L"C:\\tree"), name(L"needle.dat");
+    Bstr found;
+    EXPECT_EQ(S_OK, utilities->FileFind(&root.value, &name.value, found.Put()));
+    EXPECT_TRUE(found.Empty());
+    EXPECT_EQ(std::vector<std::string>{"C:\\tree\\*"}, patternsSearched);
+}
+
 TEST_F(Files, ShortPathOfAFile) {
     folder.Make("a long file name.text");
     Bstr name(folder.W("a long file name.text")), shortPath;

@@ -203,6 +203,17 @@ std::wstring Extract(std::wstring_view text, std::wstring_view startTag, std::ws
     return std::wstring(piece);
 }
 
+bool PathEndsWith(std::wstring_view path, std::wstring_view tail) {
+    if (tail.empty() || tail.size() > path.size()) return false;
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    const std::size_t start = path.size() - tail.size();
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        const wchar_t a = path[start + i], b = tail[i];
+        if (FoldCase(a) != FoldCase(b) && !(separator(a) && separator(b))) return false;
+    }
+    return start == 0 || separator(path[start - 1]) || separator(tail.front());
+}
+
 bool MatchesMask(std::wstring_view name, std::wstring_view mask) {
     if (mask == L"*.*") return true;
     return MatchFrom(name, mask);

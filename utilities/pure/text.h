@@ -34,6 +34,10 @@ std::wstring SoundsLike(std::wstring_view word, std::string_view codes, std::int
 // tags compared without regard to case; empty when `startTag` is missing.
 std::wstring Extract(std::wstring_view text, std::wstring_view startTag, std::wstring_view endTag);
 
+// Whether `path` ends in `tail` from a separator on (or is it), case
+// ignored and "/" taken for "\": C:\a\sub\f.txt ends in sub\F.TXT, not in b.txt.
+bool PathEndsWith(std::wstring_view path, std::wstring_view tail);
+
 // Whether a file name matches a mask of "*" and "?" (case ignored; "*.*"
 // matches every name).
 bool MatchesMask(std::wstring_view name, std::wstring_view mask);
