@@ -97,6 +97,21 @@ TEST_F(ShellEx, RefusalIsFalseWithTheReasonOnTheThread) {
     EXPECT_EQ(L"The executable file is invalid or corrupt", report.description);
 }
 
+TEST_F(ShellEx, NamesPastWhatTheShellHoldsNeverReachIt) {
+    // Longer names crash the shell (about 1,000 characters) or hang it (10 MB).
+    struct Row { std::size_t length; int calls; } rows[] = {{259, 1}, {260, 0}, {1000, 0}, {10 << 20, 0}};
+    for (const Row& row : rows) {
+        shellCall = {};
+        shellAnswer = 2;
+        const std::wstring name(row.length, L'n');
+        EXPECT_EQ(VARIANT_FALSE, Launch(name.c_str(), essSW_SHOWDEFAULT)) << row.length;
+        EXPECT_EQ(row.calls, shellCall.calls) << row.length;
+        const ErrorReport report = TakeErrorInfo();
+        EXPECT_EQ(53, report.number) << row.length;
+        EXPECT_EQ(L"File not found", report.description);
+    }
+}
+
 TEST_F(ShellEx, LateBoundWithDefaults) {
     shellAnswer = 2;
     LateCall call = CallMethod(utilities.As<IDispatch>().Get(), L"ShellEx", {TextValue(L"C:\\nowhere\\missing.doc")});
