@@ -4,9 +4,11 @@
 #include <windows.h>
 #include <nb30.h>
 
+#include <atomic>
 #include <cstring>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "errors.h"
@@ -336,6 +338,38 @@ TEST_F(AdapterTest, ResetThenStatusOfTheAskedAdapter) {
         EXPECT_EQ("*               ", std::string(reinterpret_cast<const char*>(status.ncb_callname), 16));
         EXPECT_EQ(NRC_GOODRET, status.ncb_retcode);  // the reset's answer is still in the block
     }
+}
+
+// Counts requests that land inside another thread's reset/status sequence.
+std::atomic<DWORD> sequenceOwner{0};
+std::atomic<int> interleaved{0};
+UCHAR APIENTRY WatchSequence(PNCB control) {
+    const DWORD self = GetCurrentThreadId();
+    if (control->ncb_command == NCBRESET) {
+        if (sequenceOwner.exchange(self) != 0) ++interleaved;
+        Sleep(1);  // room for another thread to come in
+    } else if (sequenceOwner.exchange(0) != self) {
+        ++interleaved;
+    }
+    return NRC_GOODRET;
+}
+
+TEST_F(AdapterTest, ResetAndStatusRunAloneAcrossThreads) {
+    // NetBIOS state is process-wide: two threads at once deadlocked Wine.
+    scope.Replace<decltype(&::Netbios)>("netapi32.dll", "Netbios", &WatchSequence);
+    interleaved = 0;
+    const auto caller = [] {
+        auto own = CreateThroughFactory<_clsKvOrviEthernetAddressA>(__uuidof(clsKvOrviEthernetAddressA));
+        for (int call = 0; call < 50; ++call) {
+            long lana = 0;
+            Bstr text;
+            own->EthernetAddress(&lana, text.Put());
+        }
+    };
+    std::thread first(caller), second(caller);
+    first.join();
+    second.join();
+    EXPECT_EQ(0, interleaved.load());
 }
 
 TEST_F(AdapterTest, BytesAreTwoUppercaseDigitsEach) {
