@@ -112,6 +112,9 @@ TEST_F(SettingsStore, StoredValuesOfOtherWritersReadBack) {
     // Written without terminator, and as zero bytes.
     auto bare = ScopedRegistryValue::Text(HKEY_CURRENT_USER, kAppKey + L"\\Other", L"bare", L"abc");
     auto none = ScopedRegistryValue::Text(HKEY_CURRENT_USER, kAppKey + L"\\Other", L"none", L"");
+    // The text ends at its first NUL, whatever size the value reports.
+    auto cut = ScopedRegistryValue::Text(HKEY_CURRENT_USER, kAppKey + L"\\Other", L"cut", std::wstring_view(L"ab\0cd\0", 6));
+    EXPECT_EQ(L"ab", Read(L"Other", L"cut"));
     EXPECT_EQ(L"abc", Read(L"Other", L"bare"));
     EXPECT_EQ(L"<default>", Read(L"Other", L"none"));
 }

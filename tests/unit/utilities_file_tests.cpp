@@ -262,6 +262,29 @@ TEST_F(Files, BadNamesNeverTouchOtherFiles) {
     EXPECT_TRUE(GetFileAttributesA((folder / "hidden.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
+unsigned long long reportedSize = 0;
+BOOL WINAPI FakeFileData(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID data) {
+    auto* attributes = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(data);
+    *attributes = WIN32_FILE_ATTRIBUTE_DATA{};
+    attributes->nFileSizeHigh = static_cast<DWORD>(reportedSize >> 32);
+    attributes->nFileSizeLow = static_cast<DWORD>(reportedSize);
+    return TRUE;
+}
+
+TEST_F(Files, SizesPastTwoGigabytesAreNotNegative) {
+    scope.Replace<decltype(&::GetFileAttributesExA)>("kernel32.dll", "GetFileAttributesExA", &FakeFileData);
+    struct Row { unsigned long long bytes; HRESULT hr; long kb; } rows[] = {
+        {3ull << 30, S_OK, 3145728}, {(2ull << 40) - 1024, S_OK, 0x7FFFFFFF}, {2ull << 40, static_cast<HRESULT>(0x800A0006), 0}};
+    for (const Row& row : rows) {
+        reportedSize = row.bytes;
+        Bstr name(L"C:\\big.bin");
+        long kb = -1;
+        EXPECT_EQ(row.hr, utilities->FileSize(name.Get(), &kb)) << row.bytes;
+        EXPECT_EQ(row.kb, kb) << row.bytes;
+    }
+    SetErrorInfo(0, nullptr);
+}
+
 TEST_F(Files, SizeInKilobytesAndMissingFiles) {
     folder.Make("1500.bin", std::string(1500, 'x'));
     folder.Make("1023.bin", std::string(1023, 'x'));
