@@ -313,7 +313,7 @@ int wmain(int argc, wchar_t** argv) {
         "Utilites.SoundX",
         [&] {
             std::uint8_t accuracy = 4;
-            sink = sink + static_cast<double>(orvi::text::SoundX(L"Robertson", accuracy).size());
+            sink = sink + static_cast<double>(orvi::text::SoundX(L"Robertson", "Robertson", accuracy).size());
         },
         [&] {
             Bstr code;

@@ -14,6 +14,13 @@ std::wstring StandardDescription(long number) {
     case errDivisionByZero: return L"Division by zero";
     case errTypeMismatch: return L"Type mismatch";
     case errFileNotFound: return L"File not found";
+    // Further file-system numbers the file system object passes on.
+    case 58: return L"File already exists";
+    case 61: return L"Disk full";
+    case errPermissionDenied: return L"Permission denied";
+    case 71: return L"Disk not ready";
+    case errPathFileAccess: return L"Path/file access error";
+    case errPathNotFound: return L"Path not found";
     case errObjectNotSet: return L"Object variable or With block variable not set";
     case errInvalidNull: return L"Invalid use of Null";
     case errResourceNotFound: return L"Resource with identifier not found";

@@ -52,8 +52,9 @@ void* BindSystemFunction(const char* library, const char* name) {
 }
 
 namespace seams {
+namespace detail {
 
-void Substitute(const char* library, const char* name, void* function) {
+void SubstituteAddress(const char* library, const char* name, void* function) {
     Substitution* slot = nullptr;
     for (Substitution& entry : substitutions) {
         if (entry.used && SameName(entry.library, library) && (name ? SameName(entry.name, name) : entry.name.empty())) {
@@ -66,6 +67,11 @@ void Substitute(const char* library, const char* name, void* function) {
     *slot = Substitution{library, name ? name : "", function, true};
     systemBindingGeneration.fetch_add(1, std::memory_order_release);
 }
+
+}  // namespace detail
+
+void Remove(const char* library, const char* name) { detail::SubstituteAddress(library, name, nullptr); }
+void RemoveLibrary(const char* library) { detail::SubstituteAddress(library, nullptr, nullptr); }
 
 void ClearSubstitutes() {
     substitutions.fill(Substitution{});

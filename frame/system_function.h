@@ -57,15 +57,24 @@ private:
     mutable std::atomic<unsigned> boundGeneration{0};
 };
 
-// Test seam: replaces what a library and function name bind to. A null
-// function makes the function missing; a null name makes the whole library
-// missing. Only tests call these.
+// Test seam: replaces what a library and function name bind to. The
+// substitute has exactly the type of the function it stands in for, named as
+// the template argument (decltype(&::HeapAlloc)), calling convention
+// included: a cdecl function cannot take a stdcall function's place. Only
+// tests call these.
 namespace seams {
-void Substitute(const char* library, const char* name, void* function);
-template <class FunctionPointer>
-void Substitute(const char* library, const char* name, FunctionPointer function) {
-    Substitute(library, name, reinterpret_cast<void*>(function));
+namespace detail {
+void SubstituteAddress(const char* library, const char* name, void* function);
 }
+template <class FunctionPointer>
+void Substitute(const char* library, const char* name, std::type_identity_t<FunctionPointer> function) {
+    static_assert(std::is_pointer_v<FunctionPointer> && std::is_function_v<std::remove_pointer_t<FunctionPointer>>);
+    detail::SubstituteAddress(library, name, reinterpret_cast<void*>(function));
+}
+// Makes the function missing (error 453).
+void Remove(const char* library, const char* name);
+// Makes the whole library missing (error 53).
+void RemoveLibrary(const char* library);
 void ClearSubstitutes();
 }  // namespace seams
 

@@ -27,6 +27,35 @@ constexpr WORD kStatusSize = 680;
 constexpr size_t kAddressSize = 6;
 static_assert(sizeof(ADAPTER_STATUS) <= kStatusSize && sizeof(ADAPTER_STATUS::adapter_address) == kAddressSize);
 
+// NetBIOS state belongs to the process: a reset from one thread between
+// another thread's reset and status request deadlocks Wine's NetBIOS (within
+// a few calls) and spoils the other answer on Windows, so each reset/status
+// sequence runs alone. A critical section exists on every system the
+// component runs on; this one is made when the module loads, before any
+// member can run.
+class SequenceLock {
+public:
+    SequenceLock() { InitializeCriticalSection(&section); }
+    ~SequenceLock() { DeleteCriticalSection(&section); }
+    SequenceLock(const SequenceLock&) = delete;
+    SequenceLock& operator=(const SequenceLock&) = delete;
+
+    class Held {
+    public:
+        explicit Held(SequenceLock& lock) : lock(lock) { EnterCriticalSection(&lock.section); }
+        ~Held() { LeaveCriticalSection(&lock.section); }
+        Held(const Held&) = delete;
+        Held& operator=(const Held&) = delete;
+
+    private:
+        SequenceLock& lock;
+    };
+
+private:
+    CRITICAL_SECTION section;
+};
+SequenceLock netbiosSequence;
+
 // A zero-filled block of the process heap. A failed allocation yields no
 // block (never a structured exception).
 class StatusBlock {
@@ -63,6 +92,7 @@ public:
 
 private:
     static std::wstring AddressOf(long lanaNumber) {
+        const SequenceLock::Held alone(netbiosSequence);
         NCB control{};
         control.ncb_command = NCBRESET;  // always adapter 0
         Attempt([&] { netbios(&control); });

@@ -1,6 +1,5 @@
 // The file members, on the single-byte file-system functions.
 #include <windows.h>
-#include <imagehlp.h>
 
 #include <cmath>
 #include <optional>
@@ -37,10 +36,8 @@ const SystemFunction<decltype(&::DeleteFileA)> deleteFile{"kernel32.dll", "Delet
 const SystemFunction<decltype(&::CopyFileA)> copyFile{"kernel32.dll", "CopyFileA"};
 const SystemFunction<decltype(&::GetShortPathNameA)> getShortPathName{"kernel32.dll", "GetShortPathNameA"};
 const SystemFunction<decltype(&::MessageBoxA)> messageBox{"user32.dll", "MessageBoxA"};
-const SystemFunction<decltype(&::SearchTreeForFile)> searchTreeForFile{"imagehlp.dll", "SearchTreeForFile"};
 
 constexpr DWORD kAllAttributes = 0xFFFFFFFF;
-constexpr long errPathFileAccess = 75;
 
 // An open directory search; closed when it goes.
 class FindSearch {
@@ -109,6 +106,15 @@ std::wstring AttributeLetters(std::wstring_view name) {
 
 bool IsFolder(std::wstring_view name) { return AttributeLetters(name).find(L'D') != std::wstring::npos; }
 
+// A read-only file is left alone by the members that replace files, also
+// for a process the file system would let through (an administrator, or
+// root under Wine).
+bool IsReadOnly(std::wstring_view name) {
+    DWORD attributes = kAllAttributes;
+    Attempt([&] { attributes = getFileAttributes(ansi::FileName(name).c_str()); });
+    return attributes != kAllAttributes && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
 long UtcOffsetHours() {
     long hours = 0;
     Attempt([&] {
@@ -165,9 +171,8 @@ bool WriteWhole(std::wstring_view name, std::wstring_view contents) {
     DWORD keep = FILE_ATTRIBUTE_NORMAL;
     if (Exists(name)) {
         if (IsFolder(name)) return false;
-        // A read-only file stays as it is (also for a process the file
-        // system would let through); replacing a hidden or system file
-        // needs its attributes repeated.
+        // A read-only file stays as it is (see IsReadOnly); replacing a
+        // hidden or system file needs its attributes repeated.
         DWORD attributes = kAllAttributes;
         Attempt([&] { attributes = getFileAttributes(ansi::FileName(name).c_str()); });
         if (attributes == kAllAttributes || (attributes & FILE_ATTRIBUTE_READONLY)) return false;
@@ -209,6 +214,41 @@ void AddFolders(const std::wstring& startPath, IDispatch* collection) {
     } while (search.Next());
 }
 
+// The first file below `root` whose path ends in `name`, searched here
+// rather than by the image-help library's tree search, which overflows its
+// stack once a path reaches MAX_PATH and never ends on a tree holding a
+// folder link back up. Folders wait on a list (no recursion), links are
+// never entered and no path grows past what the single-byte functions
+// take, so the search ends on any tree. A folder's files come before its
+// sub-folders, each in the file system's order.
+std::wstring SearchTree(std::wstring_view root, std::wstring_view name) {
+    if (root.empty() || name.empty() || HasWildcard(name)) return {};
+    const std::wstring wanted = FromAnsi(ansi::FileName(name));  // as the file system's names read back
+    std::vector<std::string> folders{ansi::FileName(text::PathWithSeparator(root, L""))};
+    while (!folders.empty()) {
+        const std::string folder = std::move(folders.back());
+        folders.pop_back();
+        if (folder.size() + 1 >= MAX_PATH) continue;  // no room for the "*"
+        FindSearch search(folder + "*");
+        if (!search.Found()) continue;
+        std::vector<std::string> below;
+        do {
+            const std::string entry = search.Name();
+            const DWORD attributes = search.Entry().dwFileAttributes;
+            std::string path = folder + entry;
+            if (entry == "." || entry == ".." || path.size() >= MAX_PATH) continue;
+            if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+                std::wstring found = FromAnsi(path);
+                if (text::PathEndsWith(found, wanted)) return found;
+            } else if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                below.push_back(path + "\\");
+            }
+        } while (search.Next());
+        folders.insert(folders.end(), below.rbegin(), below.rend());
+    }
+    return {};
+}
+
 // Names of the plain files (neither hidden, system nor folders) that match
 // the mask; the system's own matching is checked against the long names,
 // since it also matches short 8.3 aliases.
@@ -243,7 +283,7 @@ bool KillMatching(std::wstring_view mask, std::optional<double> olderThan, bool 
     for (const std::string& name : names) {
         const std::wstring path = folder + FromAnsi(name);
         if (olderThan && !(StampOf(path, Stamp::accessed) < *olderThan)) continue;
-        if (!deleteFile(ansi::FileName(path).c_str())) Raise(errPathFileAccess, {}, L"Path/file access error");
+        if (!deleteFile(ansi::FileName(path).c_str())) Raise(errPathFileAccess);
     }
     return true;
 }
@@ -288,6 +328,7 @@ STDMETHODIMP clsKvOrviUtilitesA::FileCopy(BSTR* SourceFile, BSTR* TargetFile, BS
         try {
             const ComPtr<IDispatch> files = CreateObjectByProgId(L"Scripting.FileSystemObject");
             if (!Exists(source)) return VARIANT_FALSE;
+            if (Exists(target) && IsReadOnly(target)) Raise(errPermissionDenied);
             // The target is not deleted first: a copy that fails (onto
             // itself, a folder, a read-only file) leaves it as it was.
             Bstr sourceText(source), targetText(target);
@@ -349,14 +390,7 @@ STDMETHODIMP clsKvOrviUtilitesA::FileFind(BSTR* RootPath, BSTR* Filename, BSTR* 
         BSTR& root = Argument(RootPath);
         BSTR& name = Argument(Filename);
         std::wstring found;
-        Attempt([&] {
-            if (Bstr::ViewOf(root).empty() || Bstr::ViewOf(name).empty()) return;
-            std::string rootText = ansi::FileName(Bstr::ViewOf(root));
-            std::string nameText = ansi::FileName(Bstr::ViewOf(name));
-            char buffer[520] = {};
-            if (searchTreeForFile(rootText.data(), nameText.data(), buffer))
-                found = FromAnsi(std::string(buffer, strnlen(buffer, sizeof buffer)));
-        });
+        Attempt([&] { found = SearchTree(Bstr::ViewOf(root), Bstr::ViewOf(name)); });
         WriteBack(RootPath);
         WriteBack(Filename);
         return Bstr(found);

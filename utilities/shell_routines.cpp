@@ -54,17 +54,26 @@ std::wstring ComponentName() {
 std::wstring ComponentVersionText() { return VersionText(kMajorVersion, kMinorVersion, kRevision); }
 
 bool Launch(LaunchRequest& request) {
+    // The shell's answer for a name it cannot find.
+    constexpr long kFileNotFound = 2;
     long returned = 0;
     Attempt([&] {
         const bool hasParametersOrFolder = !request.parameters.empty() || !request.defaultDirectory.empty();
         const int show = ShellShowState(request.file, hasParametersOrFolder, static_cast<int>(request.showCommand));
         const std::string operation = ToAnsi(request.operation), file = ToAnsi(request.file);
+        request.operation = FromAnsi(operation);
+        // The shell's own buffers hold MAX_PATH: a longer name crashes it
+        // (from about 1,000 characters under Wine) or hangs it, so it is
+        // refused here as a name the shell cannot find.
+        if (file.size() >= MAX_PATH) {
+            returned = kFileNotFound;
+            return;
+        }
         const std::string parameters = hasParametersOrFolder ? ToAnsi(request.parameters) : std::string();
         const std::string folder = hasParametersOrFolder ? ToAnsi(request.defaultDirectory) : std::string();
         const HINSTANCE result = shellExecute(reinterpret_cast<HWND>(static_cast<LONG_PTR>(request.owner)), operation.c_str(),
                                               file.c_str(), parameters.c_str(), folder.c_str(), show);
         returned = static_cast<long>(reinterpret_cast<LONG_PTR>(result));
-        request.operation = FromAnsi(operation);
     });
     if (returned > 32 || returned < 0) return true;
     const ShellError error = ShellErrorFor(returned);

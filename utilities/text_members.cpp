@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <random>
 
+#include "ansi.h"
 #include "conversions.h"
 #include "system_function.h"
 #include "utilities/pure/text.h"
@@ -92,12 +93,16 @@ STDMETHODIMP clsKvOrviUtilitesA::RandomNumber(short* Lower, short* Upper, short*
 }
 
 STDMETHODIMP clsKvOrviUtilitesA::SoundX(BSTR pWord, unsigned char* pAccuracy, BSTR* result) {
-    return Produce(result, [&] { return Bstr(text::SoundX(Bstr::ViewOf(pWord), Argument(pAccuracy))); });
+    return Produce(result, [&] {
+        const std::wstring_view word = Bstr::ViewOf(pWord);
+        return Bstr(text::SoundX(word, ansi::CharacterCodes(word), Argument(pAccuracy)));
+    });
 }
 
 STDMETHODIMP clsKvOrviUtilitesA::SoundsLike(BSTR WordIN, short* Accuracy, VARIANT_BOOL* AsNumeric, BSTR* result) {
     return Produce(result, [&] {
-        return Bstr(text::SoundsLike(Bstr::ViewOf(WordIN), Argument(Accuracy), Argument(AsNumeric) != VARIANT_FALSE));
+        const std::wstring_view word = Bstr::ViewOf(WordIN);
+        return Bstr(text::SoundsLike(word, ansi::CharacterCodes(word), Argument(Accuracy), Argument(AsNumeric) != VARIANT_FALSE));
     });
 }
 

@@ -101,7 +101,7 @@ std::int32_t ClassifyOsVersion(std::int32_t major, std::int32_t minor, std::int3
 
 PixelFigure PixelsThroughTwips(std::int32_t pixels, std::int32_t pixelsPerInch) {
     constexpr long overflow = 6, divisionByZero = 11;
-    if (pixelsPerInch == 0) return {0, overflow};  // infinitely many twips per pixel
+    if (pixelsPerInch == 0) return {0, divisionByZero};  // as the metrics class answers a display without density
     const double twipsPerPixel = 1440.0 / pixelsPerInch;
     const auto size = numeric::RoundToLong(pixels * twipsPerPixel);
     const auto perPixel = numeric::RoundToLong(twipsPerPixel);

@@ -105,8 +105,10 @@ TEST(Weeks, EndsAndNextDates) {
     EXPECT_EQ(D(2024, 2, 29), EndOfMonth(D(2024, 2, 15)));
     EXPECT_EQ(D(2023, 1, 31), EndOfMonth(D(2023, 1, 31)));
     EXPECT_EQ(D(9999, 12, 31), EndOfMonth(D(9999, 12, 5)));
+    EXPECT_EQ(D(9999, 12, 31), EndOfMonth(D(9999, 12, 31)));  // no first of the next month to step back from
     const double wednesday = D(2024, 1, 3);
     EXPECT_DOUBLE_EQ(D(2024, 1, 6), *NextDate(wednesday, 7, true));
+    EXPECT_DOUBLE_EQ(D(1899, 12, 23), *NextDate(D(1899, 12, 20), 7, true));  // below day 0 the weeks floor
     EXPECT_DOUBLE_EQ(D(2023, 12, 30), *NextDate(wednesday, 7, false));
     EXPECT_DOUBLE_EQ(D(2024, 1, 6), *NextDate(D(2024, 1, 6), 7, true));
     EXPECT_DOUBLE_EQ(D(2024, 1, 6), *NextDate(D(2024, 1, 6), 7, false));

@@ -107,7 +107,7 @@ TEST(PixelsThroughTwips, UsualAndOddDensities) {
     EXPECT_EQ(1280, PixelsThroughTwips(1280, 96).value);
     EXPECT_EQ(1024, PixelsThroughTwips(1024, 120).value);
     EXPECT_EQ(1053, PixelsThroughTwips(1024, 100).value);  // 14.4 twips a pixel rounds to 14
-    EXPECT_EQ(6, PixelsThroughTwips(1024, 0).error);       // no density: overflow, not a crash
+    EXPECT_EQ(11, PixelsThroughTwips(1024, 0).error);      // no density: division by zero, not a crash
     EXPECT_EQ(11, PixelsThroughTwips(1024, 3000).error);   // less than half a twip a pixel
     EXPECT_EQ(6, PixelsThroughTwips(40000, 96).error);     // past 16 bits
     EXPECT_EQ(6, PixelsThroughTwips(std::numeric_limits<int32_t>::max(), 96).error);

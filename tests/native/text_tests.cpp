@@ -6,6 +6,17 @@
 using namespace orvi::text;
 
 namespace {
+// The codes code page 1252 gives: Latin-1 as itself, Omega as its best fit
+// "O", Greek small omega and the rest of Greek with none that is a letter.
+std::string Codes(std::wstring_view word) {
+    std::string codes;
+    for (wchar_t c : word) codes += c <= 0xFF ? static_cast<char>(c) : c == L'Ω' ? 'O' : '?';
+    return codes;
+}
+std::wstring SoundX(std::wstring_view word, std::uint8_t& accuracy) { return orvi::text::SoundX(word, Codes(word), accuracy); }
+std::wstring SoundsLike(std::wstring_view word, int accuracy, bool numeric) {
+    return orvi::text::SoundsLike(word, Codes(word), accuracy, numeric);
+}
 std::wstring Code(const wchar_t* word, int accuracy = 4) {
     std::uint8_t a = static_cast<std::uint8_t>(accuracy);
     return SoundX(word, a);
@@ -17,7 +28,9 @@ TEST(SoundX, KnownCodes) {
         {L"Robert", L"R163"}, {L"Tymczak", L"T522"}, {L"Pfister", L"P236"}, {L"Lee", L"L000"},
         {L" Smith", L"S530"}, {L"Smith", L"S530"}, {L"1Smith", L"@530"}, {L"", L"000"}, {L"   ", L"000"},
         {L"robert", L"R163"}, {L"Ashcraft", L"A226"}, {L"Ellery", L"E460"}, {L"Euler", L"E460"},
-        {L"Bb", L"B000"}, {L"Ab-ba", L"A110"}, {L"O'Brien", L"O165"}, {L"Gauß", L"G000"}, {L"Élan", L"@500"}};
+        {L"Bb", L"B000"}, {L"Ab-ba", L"A110"}, {L"O'Brien", L"O165"}, {L"Gauß", L"G000"}, {L"Élan", L"@500"},
+        // Letters by their ANSI code: Omega is written "O", omega has no letter.
+        {L"Ωmega", L"Ω520"}, {L"ωmega", L"@200"}};
     for (const Row& row : rows) EXPECT_EQ(row.code, Code(row.word)) << row.word;
 }
 
@@ -61,7 +74,8 @@ TEST(SoundsLike, KnownKeys) {
         {L"Robert", 3, false, L"R16"}, {L"Robert", 0, false, L""}, {L"Robert", -1, false, L"*****"},
         {L"Robert", -1, true, L""}, {L"  rob   ert  ", 5, false, L"R1630"}, {L"12", 5, false, L"00000"},
         {L"12", 5, true, L""}, {L"Bbbb", 5, false, L"B0000"}, {L"Bab", 5, false, L"B1000"},
-        {L"Robert", 2, true, L"16"}, {L"", 5, false, L""}};
+        {L"Robert", 2, true, L"16"}, {L"", 5, false, L""}, {L"Ωmega", 5, false, L"Ω5200"}, {L"Ωmega", 5, true, L"52"},
+        {L"ÉΩ", 5, false, L"Ω0000"}, {L"BΩB", 5, false, L"B1000"}};
     for (const Row& row : rows) EXPECT_EQ(row.key, SoundsLike(row.word, row.accuracy, row.numeric)) << row.word << " " << row.accuracy;
 }
 
@@ -79,7 +93,11 @@ TEST(Extract, MarkersMissingRepeatedAndOverlapping) {
         {L"aaa", L"aa", L"x", L"a"},
         {L"[[x]]", L"[", L"]", L""},
         {L"[]", L"[", L"]", L""},
-        {L"<<x>>", L"<<", L">>", L"x"}};
+        {L"<<x>>", L"<<", L">>", L"x"},
+        // Case folded as the ANSI code pages fold it, and no further.
+        {L"aŠbšc", L"š", L"Š", L"b"}, {L"xŒyœ", L"œ", L"Œ", L"y"}, {L"ÿ1Ÿ", L"Ÿ", L"ÿ", L"1"},
+        {L"xÀyàz", L"à", L"À", L"y"}, {L"aΣbσc", L"σ", L"Σ", L"b"}, {L"aЖbжc", L"ж", L"Ж", L"b"},
+        {L"a×b÷c", L"÷", L"z", L"c"}, {L"aıbIc", L"I", L"ı", L"b"}};
     for (const Row& row : rows) EXPECT_EQ(row.piece, Extract(row.text, row.start, row.end)) << row.text;
 }
 
@@ -104,6 +122,15 @@ TEST(Text, CollapseSpacesKeepsTabs) {
     EXPECT_EQ(L"a\t b", CollapseSpaces(L"a\t  b"));
     EXPECT_EQ(L"", CollapseSpaces(L"    "));
     EXPECT_EQ(L"", CollapseSpaces(L""));
+}
+
+TEST(Paths, EndingsFromASeparatorOn) {
+    struct Row { const wchar_t *path, *tail; bool ends; } rows[] = {
+        {L"C:\\a\\sub\\f.txt", L"sub\\F.TXT", true}, {L"C:\\a\\sub\\f.txt", L"f.txt", true},
+        {L"C:\\a\\xf.txt", L"f.txt", false}, {L"C:/a/sub/f.txt", L"sub\\f.txt", true},
+        {L"f.txt", L"f.txt", true}, {L"C:\\a\\f.txt", L"\\f.txt", true}, {L"f.txt", L"", false},
+        {L"a", L"ba", false}, {L"C:\\Š.txt", L"š.TXT", true}};
+    for (const Row& row : rows) EXPECT_EQ(row.ends, PathEndsWith(row.path, row.tail)) << row.path << " " << row.tail;
 }
 
 TEST(Masks, WildcardsOnLongNames) {

@@ -157,8 +157,8 @@ class RomBios : public testing::Test {
 protected:
     void SetUp() override {
         image.assign(0x40000, '\0');
-        scope.Replace("kernel32.dll", "ReadProcessMemory", &ReadImage);
-        scope.Replace("kernel32.dll", "GetVersionExA", &Windows98);
+        scope.Replace<decltype(&::ReadProcessMemory)>("kernel32.dll", "ReadProcessMemory", &ReadImage);
+        scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &Windows98);
         bios = CreateThroughFactory<_clsKvOrviBiosDataA>(__uuidof(clsKvOrviBiosDataA));
     }
     SubstituteScope scope;

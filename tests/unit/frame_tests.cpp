@@ -92,7 +92,7 @@ TEST(SystemBinding, SubstituteReplacesABoundFunctionAndCapturesLastError) {
     EXPECT_TRUE(getVersion(&record));  // bound to the real one first
     {
         SubstituteScope scope;
-        scope.Replace("KERNEL32.DLL", "GetVersionExA", &FailingGetVersion);
+        scope.Replace<decltype(&::GetVersionExA)>("KERNEL32.DLL", "GetVersionExA", &FailingGetVersion);
         failingCalls = 0;
         EXPECT_FALSE(getVersion(&record));
         EXPECT_EQ(1u, failingCalls);

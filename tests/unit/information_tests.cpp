@@ -172,7 +172,7 @@ TEST(ResourcePictures, EveryPictureKindFailsWith326) {
 
 TEST(ResourcePictures, KindIsNarrowedBeforeAnyLookup) {
     SubstituteScope scope;
-    scope.Replace("user32.dll", "LoadImageA", &LoadTestBitmap);
+    scope.Replace<decltype(&::LoadImageA)>("user32.dll", "LoadImageA", &LoadTestBitmap);
     imageLoads = 0;
     auto info = NewInformation();
     for (long kind : {32768L, -32769L, 65536L}) {
@@ -189,7 +189,7 @@ TEST(ResourcePictures, KindIsNarrowedBeforeAnyLookup) {
 
 TEST(ResourcePictures, AFoundImageComesBackAsAPictureObject) {
     SubstituteScope scope;
-    scope.Replace("user32.dll", "LoadImageA", &LoadTestBitmap);
+    scope.Replace<decltype(&::LoadImageA)>("user32.dll", "LoadImageA", &LoadTestBitmap);
     imageLoads = 0;
     auto info = NewInformation();
     long id = 42, kind = 0;

@@ -80,7 +80,7 @@ class UserLocale : public testing::TestWithParam<LocaleCase> {};
 TEST_P(UserLocale, SeparatorsNamesAndPictures) {
     const LocaleCase& row = GetParam();
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetLocaleInfoA", &RedirectedLocaleInfo);
+    scope.Replace<decltype(&::GetLocaleInfoA)>("kernel32.dll", "GetLocaleInfoA", &RedirectedLocaleInfo);
     chosenLocale = row.locale;
     shortDatePicture = nullptr;
     askedForUserDefault = true;
@@ -123,7 +123,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LocalePictures, TwoDigitYearsBecomeFourDigits) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetLocaleInfoA", &RedirectedLocaleInfo);
+    scope.Replace<decltype(&::GetLocaleInfoA)>("kernel32.dll", "GetLocaleInfoA", &RedirectedLocaleInfo);
     auto locale = NewLocale();
     struct Row { const char* picture; const wchar_t* expected; } rows[] = {
         {"M/d/yy", L"M/d/YYYY"}, {"M/d/yyyy", L"M/d/yyyy"}, {"dd.MM.yy", L"dd.MM.YYYY"}, {"dd.MM.yyyy", L"dd.MM.yyyy"}};
@@ -136,7 +136,7 @@ TEST(LocalePictures, TwoDigitYearsBecomeFourDigits) {
 
 TEST(LocaleFailures, FailedReadsGiveEmptyTexts) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetLocaleInfoA", &FailingLocaleInfo);
+    scope.Replace<decltype(&::GetLocaleInfoA)>("kernel32.dll", "GetLocaleInfoA", &FailingLocaleInfo);
     auto locale = NewLocale();
     EXPECT_EQ(L"", Read(locale.Get(), &L::get_ThousandSpecifier));
     EXPECT_EQ(L"", Read(locale.Get(), &L::get_DateFormat));
@@ -184,8 +184,8 @@ DWORD WINAPI FakeLanguageName(DWORD language, LPSTR buffer, DWORD length) {
 
 TEST(LocaleSystemLanguage, IdentifierAndName) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetSystemDefaultLangID", &FakeSystemLanguage);
-    scope.Replace("kernel32.dll", "VerLanguageNameA", &FakeLanguageName);
+    scope.Replace<decltype(&::GetSystemDefaultLangID)>("kernel32.dll", "GetSystemDefaultLangID", &FakeSystemLanguage);
+    scope.Replace<DWORD(WINAPI*)(DWORD, LPSTR, DWORD)>("kernel32.dll", "VerLanguageNameA", &FakeLanguageName);
     auto locale = NewLocale();
     long id = 0;
     systemLanguage = 0x0407;
@@ -206,7 +206,7 @@ TEST(LocaleSystemLanguage, IdentifierAndName) {
 
 TEST(LocaleNames, OverflowBeforeAnyReadAndNoOverRead) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetLocaleInfoA", &RedirectedLocaleInfo);
+    scope.Replace<decltype(&::GetLocaleInfoA)>("kernel32.dll", "GetLocaleInfoA", &RedirectedLocaleInfo);
     chosenLocale = 0x0409;
     auto locale = NewLocale();
     Bstr text;
@@ -228,13 +228,13 @@ TEST(LocaleNames, OverflowBeforeAnyReadAndNoOverRead) {
     EXPECT_EQ(L"", Day(locale.Get(), -100, true));
     EXPECT_EQ(0, localeCalls);
 
-    scope.Replace("kernel32.dll", "GetLocaleInfoA", &OverlongLocaleInfo);
+    scope.Replace<decltype(&::GetLocaleInfoA)>("kernel32.dll", "GetLocaleInfoA", &OverlongLocaleInfo);
     EXPECT_EQ(std::wstring(256, L'x'), Read(locale.Get(), &L::get_Country));
 }
 
 TEST(LocaleNames, LateBoundShortIsOptional) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetLocaleInfoA", &RedirectedLocaleInfo);
+    scope.Replace<decltype(&::GetLocaleInfoA)>("kernel32.dll", "GetLocaleInfoA", &RedirectedLocaleInfo);
     chosenLocale = 0x0409;
     auto locale = NewLocale();
     IDispatch* late = locale.As<IDispatch>().Get();

@@ -1,5 +1,8 @@
 // The machine-information class against the live system and over
 // substituted system functions.
+#include <windows.h>
+#include <mmsystem.h>
+
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -100,7 +103,7 @@ void WINAPI FakeLocalTime(LPSYSTEMTIME now) {
 }
 
 UINT tempLength = 0;
-UINT WINAPI FakeTempPath(DWORD, LPSTR buffer) {
+DWORD WINAPI FakeTempPath(DWORD, LPSTR buffer) {
     std::memset(buffer, 'x', 10);
     return tempLength;
 }
@@ -200,8 +203,8 @@ TEST(MachineIdentity, NamesAreThoseOfTheSystem) {
 
 TEST(MachineIdentity, FailedNameCallGivesEmptyTextAndRecordsTheError) {
     SubstituteScope scope;
-    scope.Replace("advapi32.dll", "GetUserNameA", &NameTooLong);
-    scope.Replace("kernel32.dll", "GetComputerNameA", &NameTooLong);
+    scope.Replace<decltype(&::GetUserNameA)>("advapi32.dll", "GetUserNameA", &NameTooLong);
+    scope.Replace<decltype(&::GetComputerNameA)>("kernel32.dll", "GetComputerNameA", &NameTooLong);
     auto machine = NewMachine();
     for (auto get : {&_clsKvOrviUtilitesWinInfoA::get_CurrentUser, &_clsKvOrviUtilitesWinInfoA::get_name}) {
         Bstr text(L"stale");
@@ -220,7 +223,7 @@ TEST(MachineIdentity, FailedNameCallGivesEmptyTextAndRecordsTheError) {
 
 TEST(MachineIdentity, NameIsNeverReadPastTheBuffer) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetComputerNameA", &NameWithoutTerminator);
+    scope.Replace<decltype(&::GetComputerNameA)>("kernel32.dll", "GetComputerNameA", &NameWithoutTerminator);
     Bstr name;
     EXPECT_EQ(S_OK, NewMachine()->get_name(name.Put()));
     EXPECT_EQ(std::wstring(255, L'n'), name.View());
@@ -228,8 +231,8 @@ TEST(MachineIdentity, NameIsNeverReadPastTheBuffer) {
 
 TEST(MachineDisplay, ScreenSizeAndResolution) {
     SubstituteScope scope;
-    scope.Replace("user32.dll", "GetSystemMetrics", &FakeMetrics);
-    scope.Replace("gdi32.dll", "GetDeviceCaps", &FakeCaps);
+    scope.Replace<decltype(&::GetSystemMetrics)>("user32.dll", "GetSystemMetrics", &FakeMetrics);
+    scope.Replace<decltype(&::GetDeviceCaps)>("gdi32.dll", "GetDeviceCaps", &FakeCaps);
     auto machine = NewMachine();
     struct Row { int width, height, perInch; const wchar_t* resolution; } rows[] = {
         {1280, 1024, 96, L"1280x1024"}, {800, 600, 120, L"800x600"}, {1024, 768, 100, L"1053x789"}};
@@ -243,9 +246,9 @@ TEST(MachineDisplay, ScreenSizeAndResolution) {
     Bstr resolution;
     EXPECT_EQ(ErrorHResult(errOverflow), machine->get_ScreenResolution(resolution.Put()));
     EXPECT_EQ(L"Orvilib10.clsKvOrviUtilitesWinInfoA", TakeErrorInfo().source);
-    pixelsPerInch = 0;
+    pixelsPerInch = 0;  // the same answer as the metrics class gives
     short height = 0;
-    EXPECT_EQ(ErrorHResult(errOverflow), machine->get_ScreenPixelHeight(&height));
+    EXPECT_EQ(ErrorHResult(errDivisionByZero), machine->get_ScreenPixelHeight(&height));
     SetErrorInfo(0, nullptr);
 }
 
@@ -273,7 +276,7 @@ TEST(MachineDisplay, MaxScreenColorsReadsTheFormsDeviceContext) {
 
 TEST(MachineDisplay, MaxScreenColorsFailures) {
     SubstituteScope scope;
-    scope.Replace("gdi32.dll", "GetDeviceCaps", &FakeCaps);
+    scope.Replace<decltype(&::GetDeviceCaps)>("gdi32.dll", "GetDeviceCaps", &FakeCaps);
     auto machine = NewMachine();
     FakeForm form(LongValue(1));
     IDispatch* reference = &form;
@@ -300,7 +303,7 @@ TEST(MachineDisplay, MaxScreenColorsFailures) {
 
 TEST(MachineDisplay, SoundCardCountsWaveOutputDevices) {
     SubstituteScope scope;
-    scope.Replace("winmm.dll", "waveOutGetNumDevs", &FakeWaveDevices);
+    scope.Replace<decltype(&::waveOutGetNumDevs)>("winmm.dll", "waveOutGetNumDevs", &FakeWaveDevices);
     auto machine = NewMachine();
     VARIANT_BOOL present = VARIANT_TRUE;
     waveDevices = 0;
@@ -326,7 +329,7 @@ BOOL WINAPI FakeVersion(LPOSVERSIONINFOA record) {
 
 TEST(MachineVersion, ReleaseFromTheVersionTakenAtCreation) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetVersionExA", &FakeVersion);
+    scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &FakeVersion);
     struct Row { DWORD major, minor, platform; OS_VERSION expected; } rows[] = {
         {5, 1, 2, OS_WINDOWS_2000}, {6, 0, 2, OS_WINDOWS_UNKNOWN}, {4, 90, 1, OS_WINDOWS_98}};
     for (const Row& row : rows) {
@@ -346,7 +349,7 @@ TEST(MachineVersion, ReleaseFromTheVersionTakenAtCreation) {
 
 TEST(MachineMemory, FiguresInMegabytes) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GlobalMemoryStatusEx", &FakeMemoryEx);
+    scope.Replace<decltype(&::GlobalMemoryStatusEx)>("kernel32.dll", "GlobalMemoryStatusEx", &FakeMemoryEx);
     memory = MEMORYSTATUSEX{};
     memory.ullTotalPhys = 3221225472ull;    // 3 GiB: 3072, not a negative figure
     memory.ullAvailPhys = 1572864;          // 1.5
@@ -381,7 +384,7 @@ TEST(MachineMemory, FiguresInMegabytes) {
 TEST(MachineMemory, OlderSystemsUseTheThirtyTwoBitRecord) {
     SubstituteScope scope;
     scope.Remove("kernel32.dll", "GlobalMemoryStatusEx");
-    scope.Replace("kernel32.dll", "GlobalMemoryStatus", &FakeMemory);
+    scope.Replace<decltype(&::GlobalMemoryStatus)>("kernel32.dll", "GlobalMemoryStatus", &FakeMemory);
     auto machine = NewMachine();
     double total = 0, available = 0;
     EXPECT_EQ(S_OK, machine->MemoryInTotal(&total));
@@ -418,8 +421,8 @@ TEST(MachineMemory, LiveFiguresAgreeWithTheSystem) {
 
 TEST(MachineUpTime, RunningAndStarted) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetTickCount64", &FakeTicks64);
-    scope.Replace("kernel32.dll", "GetLocalTime", &FakeLocalTime);
+    scope.Replace<decltype(&::GetTickCount64)>("kernel32.dll", "GetTickCount64", &FakeTicks64);
+    scope.Replace<decltype(&::GetLocalTime)>("kernel32.dll", "GetLocalTime", &FakeLocalTime);
     auto machine = NewMachine();
     ticks64 = 90ull * 60 * 1000;  // 90 minutes
     double running = 0;
@@ -447,7 +450,7 @@ TEST(MachineUpTime, RunningAndStarted) {
 TEST(MachineUpTime, OlderSystemsCountInThirtyTwoBits) {
     SubstituteScope scope;
     scope.Remove("kernel32.dll", "GetTickCount64");
-    scope.Replace("kernel32.dll", "GetTickCount", &FakeTicks32);
+    scope.Replace<decltype(&::GetTickCount)>("kernel32.dll", "GetTickCount", &FakeTicks32);
     ticks32 = 0xF0000000u;  // beyond 2^31 ms: still a positive up-time
     double running = 0;
     VARIANT_BOOL seconds = VARIANT_TRUE;
@@ -479,7 +482,7 @@ TEST(MachineDirectories, SpecialDirectoriesEndInOneSeparator) {
 
 TEST(MachineDirectories, FailedOrTooLongPathGivesEmptyText) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetTempPathA", &FakeTempPath);
+    scope.Replace<decltype(&::GetTempPathA)>("kernel32.dll", "GetTempPathA", &FakeTempPath);
     auto machine = NewMachine();
     DIR_TYPE temp = dirTEMP;
     for (UINT length : {0u, 255u, 300u}) {
@@ -588,8 +591,8 @@ TEST(MachineDrives, UnusableDriveTextsGiveThePlainResults) {
 
 TEST(MachineDrives, FiguresFromTheDiskAnswer) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetDiskFreeSpaceA", &FakeDiskFreeSpace);
-    scope.Replace("kernel32.dll", "SetThreadErrorMode", &FakeThreadErrorMode);
+    scope.Replace<decltype(&::GetDiskFreeSpaceA)>("kernel32.dll", "GetDiskFreeSpaceA", &FakeDiskFreeSpace);
+    scope.Replace<decltype(&::SetThreadErrorMode)>("kernel32.dll", "SetThreadErrorMode", &FakeThreadErrorMode);
     auto machine = NewMachine();
     diskAnswer = TRUE;
     errorMode = SEM_NOGPFAULTERRORBOX;
@@ -621,8 +624,8 @@ TEST(MachineDrives, FiguresFromTheDiskAnswer) {
 
 TEST(MachineDrives, NameAndTypeOverSubstitutes) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetVolumeInformationA", &FakeVolume);
-    scope.Replace("kernel32.dll", "GetDriveTypeA", &FakeDriveType);
+    scope.Replace<decltype(&::GetVolumeInformationA)>("kernel32.dll", "GetVolumeInformationA", &FakeVolume);
+    scope.Replace<decltype(&::GetDriveTypeA)>("kernel32.dll", "GetDriveTypeA", &FakeDriveType);
     auto machine = NewMachine();
     RefText drive(L"C");
     Variant name;

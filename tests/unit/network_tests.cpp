@@ -4,9 +4,11 @@
 #include <windows.h>
 #include <nb30.h>
 
+#include <atomic>
 #include <cstring>
 #include <regex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "errors.h"
@@ -80,14 +82,14 @@ protected:
     void SetUp() override {
         shown.clear();
         fake = FakeSockets{};
-        scope.Replace("user32.dll", "MessageBoxA", &RecordMessageBox);
+        scope.Replace<decltype(&::MessageBoxA)>("user32.dll", "MessageBoxA", &RecordMessageBox);
     }
     void Fake() {
-        scope.Replace("wsock32.dll", "WSAStartup", &FakeStartup);
-        scope.Replace("wsock32.dll", "WSACleanup", &FakeCleanup);
-        scope.Replace("wsock32.dll", "WSAGetLastError", &FakeLastError);
-        scope.Replace("wsock32.dll", "gethostname", &FakeHostName);
-        scope.Replace("wsock32.dll", "gethostbyname", &FakeHostByName);
+        scope.Replace<int(WINAPI*)(WORD, WSADATA*)>("wsock32.dll", "WSAStartup", &FakeStartup);
+        scope.Replace<int(WINAPI*)()>("wsock32.dll", "WSACleanup", &FakeCleanup);
+        scope.Replace<int(WINAPI*)()>("wsock32.dll", "WSAGetLastError", &FakeLastError);
+        scope.Replace<int(WINAPI*)(char*, int)>("wsock32.dll", "gethostname", &FakeHostName);
+        scope.Replace<const HOSTENT*(WINAPI*)(const char*)>("wsock32.dll", "gethostbyname", &FakeHostByName);
     }
     ComPtr<_clsKvOrviIPHostA> host = CreateThroughFactory<_clsKvOrviIPHostA>(__uuidof(clsKvOrviIPHostA));
     SubstituteScope scope;
@@ -167,7 +169,7 @@ TEST_F(SocketsTest, FailingStartupIsShownAndReturnsEmpty) {
 }
 
 TEST_F(SocketsTest, MissingSocketsLibraryIsShownNotRaised) {
-    seams::Substitute("wsock32.dll", nullptr, static_cast<void*>(nullptr));
+    scope.RemoveLibrary("wsock32.dll");
     EXPECT_EQ(L"", HostName());
     ExpectOneBox("The 32-bit Windows Socket is not responding.");
     EXPECT_FALSE(TakeErrorInfo().present);
@@ -301,7 +303,7 @@ class AdapterTest : public testing::Test {
 protected:
     void SetUp() override {
         netbiosFake = FakeNetbios{};
-        scope.Replace("netapi32.dll", "Netbios", &RecordNetbios);
+        scope.Replace<decltype(&::Netbios)>("netapi32.dll", "Netbios", &RecordNetbios);
     }
     std::wstring AddressOf(long lana) {
         Bstr text;
@@ -338,6 +340,38 @@ TEST_F(AdapterTest, ResetThenStatusOfTheAskedAdapter) {
     }
 }
 
+// Counts requests that land inside another thread's reset/status sequence.
+std::atomic<DWORD> sequenceOwner{0};
+std::atomic<int> interleaved{0};
+UCHAR APIENTRY WatchSequence(PNCB control) {
+    const DWORD self = GetCurrentThreadId();
+    if (control->ncb_command == NCBRESET) {
+        if (sequenceOwner.exchange(self) != 0) ++interleaved;
+        Sleep(1);  // room for another thread to come in
+    } else if (sequenceOwner.exchange(0) != self) {
+        ++interleaved;
+    }
+    return NRC_GOODRET;
+}
+
+TEST_F(AdapterTest, ResetAndStatusRunAloneAcrossThreads) {
+    // NetBIOS state is process-wide: two threads at once deadlocked Wine.
+    scope.Replace<decltype(&::Netbios)>("netapi32.dll", "Netbios", &WatchSequence);
+    interleaved = 0;
+    const auto caller = [] {
+        auto own = CreateThroughFactory<_clsKvOrviEthernetAddressA>(__uuidof(clsKvOrviEthernetAddressA));
+        for (int call = 0; call < 50; ++call) {
+            long lana = 0;
+            Bstr text;
+            own->EthernetAddress(&lana, text.Put());
+        }
+    };
+    std::thread first(caller), second(caller);
+    first.join();
+    second.join();
+    EXPECT_EQ(0, interleaved.load());
+}
+
 TEST_F(AdapterTest, BytesAreTwoUppercaseDigitsEach) {
     const unsigned char bytes[6] = {0x0A, 0x00, 0x01, 0x0F, 0x10, 0xFF};
     std::memcpy(netbiosFake.address, bytes, 6);
@@ -352,8 +386,10 @@ TEST_F(AdapterTest, FailingStatusGivesZeros) {
     EXPECT_FALSE(TakeErrorInfo().present);
 }
 
+LPVOID WINAPI NoHeapBlock(HANDLE, DWORD, SIZE_T) { return nullptr; }
+
 TEST_F(AdapterTest, NoStatusBlockGivesEmpty) {
-    scope.Replace("kernel32.dll", "HeapAlloc", +[](HANDLE, DWORD, SIZE_T) -> LPVOID { return nullptr; });
+    scope.Replace<decltype(&::HeapAlloc)>("kernel32.dll", "HeapAlloc", &NoHeapBlock);
     EXPECT_EQ(L"", AddressOf(0));
     ASSERT_EQ(1u, netbiosFake.calls.size());  // the reset only
 }

@@ -50,7 +50,7 @@ protected:
     void SetUp() override {
         current = &GetParam();
         extendedFails = false;
-        scope.Replace("kernel32.dll", "GetVersionExA", &ReportRelease);
+        scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &ReportRelease);
     }
     SubstituteScope scope;
 };
@@ -114,9 +114,11 @@ INSTANTIATE_TEST_SUITE_P(
         Release{"Windows10", 2, 10, 0, 19045, "", 0, 0, 0x0300, 1, Win2000, L"Windows 2000", 19045, 0, true, false, true}),
     [](const testing::TestParamInfo<Release>& info) { return std::string(info.param.name); });
 
+BOOL WINAPI FailingVersionQuery(LPOSVERSIONINFOA) { return FALSE; }
+
 TEST(ClassificationFailures, FailedQueryClassifiesAsWin32s) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetVersionExA", +[](LPOSVERSIONINFOA) -> BOOL { return FALSE; });
+    scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &FailingVersionQuery);
     auto info = CreateThroughFactory<_clsKvOrviOSInfoA>(__uuidof(clsKvOrviOSInfoA));
     ASSERT_TRUE(info);
     OSType classification = WinDontKnow;
@@ -134,7 +136,7 @@ TEST(ClassificationFailures, FailedExtendedQueryStillClassifiesWin2000WithZeros)
     current = &xp;
     extendedFails = true;
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetVersionExA", &ReportRelease);
+    scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &ReportRelease);
     auto info = CreateThroughFactory<_clsKvOrviOSInfoA>(__uuidof(clsKvOrviOSInfoA));
     extendedFails = false;
     OSType classification{};

@@ -112,6 +112,9 @@ TEST_F(SettingsStore, StoredValuesOfOtherWritersReadBack) {
     // Written without terminator, and as zero bytes.
     auto bare = ScopedRegistryValue::Text(HKEY_CURRENT_USER, kAppKey + L"\\Other", L"bare", L"abc");
     auto none = ScopedRegistryValue::Text(HKEY_CURRENT_USER, kAppKey + L"\\Other", L"none", L"");
+    // The text ends at its first NUL, whatever size the value reports.
+    auto cut = ScopedRegistryValue::Text(HKEY_CURRENT_USER, kAppKey + L"\\Other", L"cut", std::wstring_view(L"ab\0cd\0", 6));
+    EXPECT_EQ(L"ab", Read(L"Other", L"cut"));
     EXPECT_EQ(L"abc", Read(L"Other", L"bare"));
     EXPECT_EQ(L"<default>", Read(L"Other", L"none"));
 }
@@ -196,13 +199,15 @@ TEST_F(SettingsStore, NothingOutsideTheApplicationKeyChanges) {
     EXPECT_EQ(siblingBefore, RegistrySnapshot(HKEY_CURRENT_USER, L"Software\\Zandrel", {L"Orvilib10"}));
 }
 
+LONG WINAPI DeniedOpen(HKEY, LPCSTR, DWORD, REGSAM, PHKEY) { return ERROR_ACCESS_DENIED; }
+LONG WINAPI DeniedCreate(HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, LPSECURITY_ATTRIBUTES, PHKEY, LPDWORD) {
+    return ERROR_ACCESS_DENIED;
+}
+
 TEST_F(SettingsStore, RegistryFailuresAreAnswersNotErrors) {
     SubstituteScope scope;
-    scope.Replace("advapi32.dll", "RegOpenKeyExA", +[](HKEY, LPCSTR, DWORD, REGSAM, PHKEY) -> LONG { return ERROR_ACCESS_DENIED; });
-    scope.Replace("advapi32.dll", "RegCreateKeyExA",
-                  +[](HKEY, LPCSTR, DWORD, LPSTR, DWORD, REGSAM, const SECURITY_ATTRIBUTES*, PHKEY, LPDWORD) -> LONG {
-                      return ERROR_ACCESS_DENIED;
-                  });
+    scope.Replace<decltype(&::RegOpenKeyExA)>("advapi32.dll", "RegOpenKeyExA", &DeniedOpen);
+    scope.Replace<decltype(&::RegCreateKeyExA)>("advapi32.dll", "RegCreateKeyExA", &DeniedCreate);
     EXPECT_FALSE(Save(L"A", L"k", L"v"));
     EXPECT_EQ(L"<default>", Read(L"A", L"k"));
     EXPECT_FALSE(Delete(L"A", L"k"));

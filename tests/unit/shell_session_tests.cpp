@@ -2,9 +2,11 @@
 // the shell and session members of the machine-information class, with
 // every call that would show, launch, play or end something substituted.
 #include <windows.h>
+#include <mmsystem.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <sql.h>
+#include <wininet.h>
 
 #include <cstring>
 #include <string>
@@ -47,7 +49,7 @@ protected:
     void SetUp() override {
         shellCall = {};
         shellAnswer = 42;
-        scope.Replace("shell32.dll", "ShellExecuteA", &FakeShellExecute);
+        scope.Replace<decltype(&::ShellExecuteA)>("shell32.dll", "ShellExecuteA", &FakeShellExecute);
     }
     VARIANT_BOOL Launch(const wchar_t* file, EShellShowConstants show, const wchar_t* parameters = L"",
                         const wchar_t* folder = L"") {
@@ -95,6 +97,21 @@ TEST_F(ShellEx, RefusalIsFalseWithTheReasonOnTheThread) {
     EXPECT_EQ(L"The executable file is invalid or corrupt", report.description);
 }
 
+TEST_F(ShellEx, NamesPastWhatTheShellHoldsNeverReachIt) {
+    // Longer names crash the shell (about 1,000 characters) or hang it (10 MB).
+    struct Row { std::size_t length; int calls; } rows[] = {{259, 1}, {260, 0}, {1000, 0}, {10 << 20, 0}};
+    for (const Row& row : rows) {
+        shellCall = {};
+        shellAnswer = 2;
+        const std::wstring name(row.length, L'n');
+        EXPECT_EQ(VARIANT_FALSE, Launch(name.c_str(), essSW_SHOWDEFAULT)) << row.length;
+        EXPECT_EQ(row.calls, shellCall.calls) << row.length;
+        const ErrorReport report = TakeErrorInfo();
+        EXPECT_EQ(53, report.number) << row.length;
+        EXPECT_EQ(L"File not found", report.description);
+    }
+}
+
 TEST_F(ShellEx, LateBoundWithDefaults) {
     shellAnswer = 2;
     LateCall call = CallMethod(utilities.As<IDispatch>().Get(), L"ShellEx", {TextValue(L"C:\\nowhere\\missing.doc")});
@@ -125,7 +142,7 @@ void WINAPI FakeSleep(DWORD milliseconds) { sleeps.push_back(milliseconds); }
 
 TEST(Wait, MillisecondsRoundedDownAndNegativeDurationsSkipped) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "Sleep", &FakeSleep);
+    scope.Replace<decltype(&::Sleep)>("kernel32.dll", "Sleep", &FakeSleep);
     sleeps.clear();
     auto utilities = NewUtilities();
     VARIANT_BOOL inMilliseconds = VARIANT_FALSE, result = VARIANT_FALSE;
@@ -157,7 +174,7 @@ BOOL WINAPI FakeSetWindowPos(HWND window, HWND after, int, int, int, int, UINT f
 
 TEST(FormOnTop, TopmostAndBackKeepingPlaceAndSize) {
     SubstituteScope scope;
-    scope.Replace("user32.dll", "SetWindowPos", &FakeSetWindowPos);
+    scope.Replace<decltype(&::SetWindowPos)>("user32.dll", "SetWindowPos", &FakeSetWindowPos);
     positions.clear();
     auto utilities = NewUtilities();
     long window = 0x1234;
@@ -222,7 +239,7 @@ BOOL WINAPI FakePlaySound(LPCSTR name, UINT flags) {
 
 TEST(PlaySound, FoundInTheMediaFolderPlaysTheNameAsGiven) {
     SubstituteScope scope;
-    scope.Replace("winmm.dll", "sndPlaySoundA", &FakePlaySound);
+    scope.Replace<decltype(&::sndPlaySoundA)>("winmm.dll", "sndPlaySoundA", &FakePlaySound);
     sounds.clear();
     char windows[MAX_PATH] = {};
     GetWindowsDirectoryA(windows, MAX_PATH);
@@ -267,7 +284,7 @@ INT WINAPI FakeShellAbout(HWND owner, LPCSTR application, LPCSTR product, HICON 
 
 TEST(ShellAboutBox, DefaultsComposedPassedAndWrittenBack) {
     SubstituteScope scope;
-    scope.Replace("shell32.dll", "ShellAboutA", &FakeShellAbout);
+    scope.Replace<decltype(&::ShellAboutA)>("shell32.dll", "ShellAboutA", &FakeShellAbout);
     auto machine = NewMachine();
     Variant copyright;  // passed by reference, left empty
     V_VT(copyright.Put()) = VT_BSTR;
@@ -324,10 +341,12 @@ BOOL WINAPI FakeCreateProcess(LPCSTR, LPSTR command, LPSECURITY_ATTRIBUTES, LPSE
     return TRUE;
 }
 
+BOOL WINAPI KeepHandle(HANDLE) { return TRUE; }
+
 TEST(ControlPanel, AppletCommandLinesAndUnknownSettings) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "CreateProcessA", &FakeCreateProcess);
-    scope.Replace("kernel32.dll", "CloseHandle", +[](HANDLE) -> BOOL { return TRUE; });
+    scope.Replace<decltype(&::CreateProcessA)>("kernel32.dll", "CreateProcessA", &FakeCreateProcess);
+    scope.Replace<decltype(&::CloseHandle)>("kernel32.dll", "CloseHandle", &KeepHandle);
     commandLines.clear();
     auto machine = NewMachine();
     long process = 0;
@@ -356,7 +375,7 @@ BOOL WINAPI FakeExitWindows(UINT flags, DWORD reason) {
 
 TEST(ShutDown, PassesTheTypeAsTheFlags) {
     SubstituteScope scope;
-    scope.Replace("user32.dll", "ExitWindowsEx", &FakeExitWindows);
+    scope.Replace<decltype(&::ExitWindowsEx)>("user32.dll", "ExitWindowsEx", &FakeExitWindows);
     exitFlags.clear();
     auto machine = NewMachine();
     long result = 0;
@@ -365,6 +384,11 @@ TEST(ShutDown, PassesTheTypeAsTheFlags) {
         EXPECT_NE(0, result);
     }
     EXPECT_EQ((std::vector<UINT>{0, 1, 2}), exitFlags);
+}
+
+BOOL WINAPI FailingDrawIcon(HDC, int, int, HICON) {
+    SetLastError(1400);
+    return FALSE;
 }
 
 TEST(StockIcons, LoadedByIdentifierAndDrawn) {
@@ -377,22 +401,21 @@ TEST(StockIcons, LoadedByIdentifierAndDrawn) {
     EXPECT_EQ(0, icon);
 
     SubstituteScope scope;
-    scope.Replace("user32.dll", "DrawIcon", +[](HDC, int, int, HICON) -> BOOL {
-        SetLastError(1400);
-        return FALSE;
-    });
+    scope.Replace<decltype(&::DrawIcon)>("user32.dll", "DrawIcon", &FailingDrawIcon);
     EXPECT_EQ(S_OK, machine->DrawIcon(0, 1, 2, 3));
     long code = 0;
     machine->get_SystemErrorCode(&code);
     EXPECT_EQ(1400, code);
 }
 
+BOOL WINAPI ConnectedThroughLan(LPDWORD flags, DWORD) {
+    *flags = 2;
+    return TRUE;
+}
+
 TEST(IsConnectedToInternet, FlagsLeftInConnectMode) {
     SubstituteScope scope;
-    scope.Replace("wininet.dll", "InternetGetConnectedState", +[](LPDWORD flags, DWORD) -> BOOL {
-        *flags = 2;  // through a LAN
-        return TRUE;
-    });
+    scope.Replace<decltype(&::InternetGetConnectedState)>("wininet.dll", "InternetGetConnectedState", &ConnectedThroughLan);
     auto machine = NewMachine();
     short mode = 0;
     VARIANT_BOOL connected = VARIANT_FALSE;
@@ -417,6 +440,12 @@ SQLRETURN SQL_API FakeDataSources(SQLHENV, SQLUSMALLINT direction, SQLCHAR* name
     return SQL_SUCCESS;
 }
 
+SQLRETURN SQL_API FakeAllocEnv(SQLHENV* environment) {
+    *environment = reinterpret_cast<SQLHENV>(1);
+    return SQL_SUCCESS;
+}
+SQLRETURN SQL_API FakeFreeEnv(SQLHENV) { return SQL_SUCCESS; }
+
 std::vector<std::wstring> Elements(SAFEARRAY* array) {
     std::vector<std::wstring> texts;
     LONG lower = 0, upper = -1;
@@ -434,12 +463,9 @@ std::vector<std::wstring> Elements(SAFEARRAY* array) {
 
 TEST(DSNs, SystemSourcesAsNameBarDescription) {
     SubstituteScope scope;
-    scope.Replace("odbc32.dll", "SQLAllocEnv", +[](SQLHENV* environment) -> SQLRETURN {
-        *environment = reinterpret_cast<SQLHENV>(1);
-        return SQL_SUCCESS;
-    });
-    scope.Replace("odbc32.dll", "SQLFreeEnv", +[](SQLHENV) -> SQLRETURN { return SQL_SUCCESS; });
-    scope.Replace("odbc32.dll", "SQLDataSources", &FakeDataSources);
+    scope.Replace<decltype(&::SQLAllocEnv)>("odbc32.dll", "SQLAllocEnv", &FakeAllocEnv);
+    scope.Replace<decltype(&::SQLFreeEnv)>("odbc32.dll", "SQLFreeEnv", &FakeFreeEnv);
+    scope.Replace<decltype(&::SQLDataSources)>("odbc32.dll", "SQLDataSources", &FakeDataSources);
     auto machine = NewMachine();
 
     dataSources = {{"Sales", "SQL Server"}, {"Orders", "Microsoft Access Driver (*.mdb)"}};

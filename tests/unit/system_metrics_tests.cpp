@@ -60,10 +60,10 @@ class MetricsTest : public testing::Test {
 protected:
     void SetUp() override {
         fake = &system;
-        scope.Replace("user32.dll", "GetSystemMetrics", &FakeGetSystemMetrics);
-        scope.Replace("user32.dll", "GetDC", &FakeGetDC);
-        scope.Replace("user32.dll", "ReleaseDC", &FakeReleaseDC);
-        scope.Replace("gdi32.dll", "GetDeviceCaps", &FakeGetDeviceCaps);
+        scope.Replace<decltype(&::GetSystemMetrics)>("user32.dll", "GetSystemMetrics", &FakeGetSystemMetrics);
+        scope.Replace<decltype(&::GetDC)>("user32.dll", "GetDC", &FakeGetDC);
+        scope.Replace<decltype(&::ReleaseDC)>("user32.dll", "ReleaseDC", &FakeReleaseDC);
+        scope.Replace<decltype(&::GetDeviceCaps)>("gdi32.dll", "GetDeviceCaps", &FakeGetDeviceCaps);
         metrics = CreateThroughFactory<_clsKvOrviSystemMetricsA>(__uuidof(clsKvOrviSystemMetricsA));
         ASSERT_TRUE(metrics);
     }
@@ -421,7 +421,7 @@ class Guards : public MetricsTest, public testing::WithParamInterface<Release> {
 protected:
     void SetUp() override {
         release = &GetParam();
-        scope.Replace("kernel32.dll", "GetVersionExA", &ReportRelease);
+        scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &ReportRelease);
         MetricsTest::SetUp();
     }
 };
@@ -503,7 +503,7 @@ TEST(MetricsGuardsLateBound, ScriptsSeeTheNotSupportedError) {
     static const Release windows95{"Windows95", 1, 4, 0, 0x040003B6, "", false, false, false, false, false, false};
     release = &windows95;
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetVersionExA", &ReportRelease);
+    scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &ReportRelease);
     auto metrics = CreateThroughFactory<IDispatch>(__uuidof(clsKvOrviSystemMetricsA));
     ASSERT_TRUE(metrics);
     LateCall monitors = GetProperty(metrics.Get(), L"MonitorsCount");

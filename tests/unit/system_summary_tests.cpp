@@ -52,10 +52,10 @@ protected:
     Substituted() {
         versionFails = false;
         memory = MEMORYSTATUS{};
-        scope.Replace("kernel32.dll", "GetVersionExA", &FakeGetVersion);
-        scope.Replace("kernel32.dll", "GetSystemInfo", &FakeSystemInfo);
-        scope.Replace("kernel32.dll", "GlobalMemoryStatus", &FakeMemoryStatus);
-        scope.Replace("Shlwapi.dll", "DllGetVersion", &FakeDllGetVersion);
+        scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &FakeGetVersion);
+        scope.Replace<decltype(&::GetSystemInfo)>("kernel32.dll", "GetSystemInfo", &FakeSystemInfo);
+        scope.Replace<decltype(&::GlobalMemoryStatus)>("kernel32.dll", "GlobalMemoryStatus", &FakeMemoryStatus);
+        scope.Replace<DLLGETVERSIONPROC>("Shlwapi.dll", "DllGetVersion", &FakeDllGetVersion);
     }
     SubstituteScope scope;
 };
@@ -135,7 +135,7 @@ TEST_F(SummaryFailures, MissingShellVersionFailsTheCreation) {
     EXPECT_EQ(ErrorHResult(453), factory->CreateInstance(nullptr, IID_IDispatch, object.PutVoid()));
     EXPECT_NE(std::wstring::npos, TakeErrorInfo().description.find(L"DllGetVersion"));
     seams::ClearSubstitutes();
-    seams::Substitute("Shlwapi.dll", nullptr, static_cast<void*>(nullptr));
+    scope.RemoveLibrary("Shlwapi.dll");
     EXPECT_EQ(ErrorHResult(53), factory->CreateInstance(nullptr, IID_IDispatch, object.PutVoid()));
     EXPECT_FALSE(object);
     SetErrorInfo(0, nullptr);
@@ -252,7 +252,7 @@ TEST(DisplayBitsPerPixel, AsksTheDisplayOfTheFormsDeviceContext) {
     EXPECT_EQ(&form, formArgument);
     {
         SubstituteScope scope;
-        scope.Replace("gdi32.dll", "GetDeviceCaps", &FakeDeviceCaps);
+        scope.Replace<decltype(&::GetDeviceCaps)>("gdi32.dll", "GetDeviceCaps", &FakeDeviceCaps);
         EXPECT_EQ(S_OK, summary->GetDisplayBitsPerPixel(&formArgument, &bits));
         EXPECT_EQ(24, bits);
         EXPECT_EQ(memoryContext, capsContext);

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "com_ptr.h"
@@ -31,9 +32,13 @@ ErrorReport TakeErrorInfo();
 class SubstituteScope {
 public:
     ~SubstituteScope() { seams::ClearSubstitutes(); }
-    template <class F>
-    void Replace(const char* library, const char* name, F function) { seams::Substitute(library, name, function); }
-    void Remove(const char* library, const char* name) { seams::Substitute(library, name, static_cast<void*>(nullptr)); }
+    // The type of the function replaced, named as in decltype(&::HeapAlloc).
+    template <class FunctionPointer>
+    void Replace(const char* library, const char* name, std::type_identity_t<FunctionPointer> function) {
+        seams::Substitute<FunctionPointer>(library, name, function);
+    }
+    void Remove(const char* library, const char* name) { seams::Remove(library, name); }
+    void RemoveLibrary(const char* library) { seams::RemoveLibrary(library); }
 };
 
 // Late-bound calls through IDispatch, arguments given in reading order.

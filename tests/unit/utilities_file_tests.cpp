@@ -117,7 +117,7 @@ protected:
     void SetUp() override {
         utilities = CreateThroughFactory<_clsKvOrviUtilitesA>(__uuidof(clsKvOrviUtilitesA));
         ASSERT_TRUE(utilities);
-        scope.Replace("user32.dll", "MessageBoxA", &FakeMessageBox);
+        scope.Replace<decltype(&::MessageBoxA)>("user32.dll", "MessageBoxA", &FakeMessageBox);
         question = Question{};
     }
     bool Bool(HRESULT (STDMETHODCALLTYPE _clsKvOrviUtilitesA::*member)(BSTR, VARIANT_BOOL*), const std::wstring& name) {
@@ -170,7 +170,7 @@ TEST_F(Files, AttributeLettersInTheirOrder) {
     // A pattern exists when something matches, but has no attributes of its own.
     EXPECT_EQ(L"DASHR", Text(&_clsKvOrviUtilitesA::FileAttributes, folder.W("*.txt")));
 
-    scope.Replace("kernel32.dll", "GetFileAttributesA", &FakeAttributes);
+    scope.Replace<decltype(&::GetFileAttributesA)>("kernel32.dll", "GetFileAttributesA", &FakeAttributes);
     struct Row { DWORD attributes; const wchar_t* letters; } rows[] = {
         {FILE_ATTRIBUTE_NORMAL, L""}, {0x27, L"ASHR"}, {0x10, L"D"}, {0x01, L"R"}, {0x04 | 0x02, L"SH"},
         {0x400 | 0x800 | 0x20, L"A"}, {0xFFFFFFFF, L"DASHR"}};
@@ -194,8 +194,8 @@ TEST_F(Files, ExistenceOfFoldersRootsAndPatterns) {
 }
 
 TEST_F(Files, TimeStampsAreLocalByTheCurrentOffset) {
-    scope.Replace("kernel32.dll", "GetSystemTime", &FakeUtc);
-    scope.Replace("kernel32.dll", "GetLocalTime", &FakeLocal);
+    scope.Replace<decltype(&::GetSystemTime)>("kernel32.dll", "GetSystemTime", &FakeUtc);
+    scope.Replace<decltype(&::GetLocalTime)>("kernel32.dll", "GetLocalTime", &FakeLocal);
     folder.Make("stamped.txt");
     const FILETIME accessed = Utc(2021, 7, 4, 8, 15), written = Utc(2020, 3, 1, 23, 30);
     SetStamps(folder / "stamped.txt", nullptr, &accessed, &written);
@@ -262,6 +262,29 @@ TEST_F(Files, BadNamesNeverTouchOtherFiles) {
     EXPECT_TRUE(GetFileAttributesA((folder / "hidden.txt").c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
+unsigned long long reportedSize = 0;
+BOOL WINAPI FakeFileData(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID data) {
+    auto* attributes = static_cast<WIN32_FILE_ATTRIBUTE_DATA*>(data);
+    *attributes = WIN32_FILE_ATTRIBUTE_DATA{};
+    attributes->nFileSizeHigh = static_cast<DWORD>(reportedSize >> 32);
+    attributes->nFileSizeLow = static_cast<DWORD>(reportedSize);
+    return TRUE;
+}
+
+TEST_F(Files, SizesPastTwoGigabytesAreNotNegative) {
+    scope.Replace<decltype(&::GetFileAttributesExA)>("kernel32.dll", "GetFileAttributesExA", &FakeFileData);
+    struct Row { unsigned long long bytes; HRESULT hr; long kb; } rows[] = {
+        {3ull << 30, S_OK, 3145728}, {(2ull << 40) - 1024, S_OK, 0x7FFFFFFF}, {2ull << 40, static_cast<HRESULT>(0x800A0006), 0}};
+    for (const Row& row : rows) {
+        reportedSize = row.bytes;
+        Bstr name(L"C:\\big.bin");
+        long kb = -1;
+        EXPECT_EQ(row.hr, utilities->FileSize(name.Get(), &kb)) << row.bytes;
+        EXPECT_EQ(row.kb, kb) << row.bytes;
+    }
+    SetErrorInfo(0, nullptr);
+}
+
 TEST_F(Files, SizeInKilobytesAndMissingFiles) {
     folder.Make("1500.bin", std::string(1500, 'x'));
     folder.Make("1023.bin", std::string(1023, 'x'));
@@ -300,6 +323,20 @@ TEST_F(Files, CopyingThroughTheFileSystemObjectAndTheSystem) {
     EXPECT_NE(std::wstring::npos, message.View().find(L" - ")) << std::wstring(message.View());
     EXPECT_EQ("contents", Contents(folder / "source.txt"));
     EXPECT_FALSE(TakeErrorInfo().present);
+
+    // A read-only target is refused whoever runs the copy (Wine runs as
+    // root); a target folder that does not exist gives the standard text.
+    struct Refusal { const char* target; const wchar_t* message; } refusals[] = {
+        {"locked.txt", L"70 - Permission denied"}, {"nowhere\\target.txt", L"76 - Path not found"}};
+    folder.Make("locked.txt", "kept");
+    SetFileAttributesA((folder / "locked.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    for (const Refusal& refusal : refusals) {
+        target.Set(folder.W(refusal.target));
+        EXPECT_EQ(S_OK, utilities->FileCopy(&source.value, &target.value, &message.value, &copied));
+        EXPECT_EQ(VARIANT_FALSE, copied);
+        EXPECT_EQ(refusal.message, message.View());
+    }
+    EXPECT_EQ("kept", Contents(folder / "locked.txt"));
 
     // A missing source: False, no message.
     InOut missing(folder.W("missing.txt")), quiet(L"");
@@ -352,8 +389,8 @@ TEST_F(Files, KillByMaskDeletesExactlyTheMatchingFiles) {
 }
 
 TEST_F(Files, KillByAgeAsksAndDeletesOnlyOldFiles) {
-    scope.Replace("kernel32.dll", "GetSystemTime", &FakeUtc);
-    scope.Replace("kernel32.dll", "GetLocalTime", &FakeLocal);
+    scope.Replace<decltype(&::GetSystemTime)>("kernel32.dll", "GetSystemTime", &FakeUtc);
+    scope.Replace<decltype(&::GetLocalTime)>("kernel32.dll", "GetLocalTime", &FakeLocal);
     const FILETIME old = Utc(2001, 1, 1, 0, 0), recent = Utc(2023, 1, 1, 0, 0);
     for (const char* name : {"old1.tmp", "old2.tmp", "new.tmp", "old.keep"}) folder.Make(name);
     SetStamps(folder / "old1.tmp", nullptr, &old, nullptr);
@@ -445,6 +482,66 @@ TEST_F(Files, TreeSearchFindsAFileThreeLevelsDown) {
     EXPECT_TRUE(found.Empty());
     SysFreeString(root);
     SysFreeString(name);
+}
+
+// Folders nested past MAX_PATH, made through the long-path prefix, which the
+// single-byte functions the members use cannot reach.
+class LongTree {
+public:
+    explicit LongTree(const std::wstring& base) : path(base) {
+        for (wchar_t letter : {L'a', L'b', L'c'}) {
+            path += L"\\" + std::wstring(100, letter);
+            CreateDirectoryW((L"\\\\?\\" + path).c_str(), nullptr);
+        }
+        CloseHandle(CreateFileW(Long(L"needle.dat").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    ~LongTree() {
+        DeleteFileW(Long(L"needle.dat").c_str());
+        for (std::wstring folder = path; folder.size() > 300; folder.resize(folder.rfind(L'\\')))
+            RemoveDirectoryW((L"\\\\?\\" + folder).c_str());
+    }
+    std::wstring Long(const std::wstring& name) const { return L"\\\\?\\" + path + L"\\" + name; }
+    std::wstring path;
+};
+
+// A folder listing in which every folder holds a link back up to the root.
+std::vector<std::string> patternsSearched;
+HANDLE WINAPI ListWithLink(LPCSTR pattern, LPWIN32_FIND_DATAA entry) {
+    patternsSearched.emplace_back(pattern);
+    *entry = WIN32_FIND_DATAA{};
+    entry->dwFileAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+    lstrcpyA(entry->cFileName, "up");
+    return reinterpret_cast<HANDLE>(1);
+}
+BOOL WINAPI NoMoreEntries(HANDLE, LPWIN32_FIND_DATAA) { return FALSE; }
+BOOL WINAPI CloseListing(HANDLE) { return TRUE; }
+
+TEST_F(Files, TreeSearchEndsOnTreesThePlatformSearchCannotTake) {
+    // A needle past MAX_PATH is out of reach and a root that long finds
+    // nothing; the image-help search overflowed its stack on both.
+    const LongTree tree(folder.W());
+    ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesW(tree.Long(L"needle.dat").c_str()));
+    folder.Make("shallow.dat");
+    struct Row { std::wstring root; const wchar_t* name; bool found; } rows[] = {
+        {folder.W(), L"needle.dat", false}, {folder.W(), L"SHALLOW.DAT", true}, {tree.path, L"needle.dat", false},
+        {folder.W(), L"*.dat", false}};
+    for (const Row& row : rows) {
+        InOut root(row.root), name(row.name);
+        Bstr found;
+        EXPECT_EQ(S_OK, utilities->FileFind(&root.value, &name.value, found.Put()));
+        EXPECT_EQ(row.found, !found.Empty()) << row.name;
+    }
+
+    // A folder link is never entered, so a link back up cannot keep the search going.
+    scope.Replace<decltype(&::FindFirstFileA)>("kernel32.dll", "FindFirstFileA", &ListWithLink);
+    scope.Replace<decltype(&::FindNextFileA)>("kernel32.dll", "FindNextFileA", &NoMoreEntries);
+    scope.Replace<decltype(&::FindClose)>("kernel32.dll", "FindClose", &CloseListing);
+    patternsSearched.clear();
+    InOut root(L"C:\\tree"), name(L"needle.dat");
+    Bstr found;
+    EXPECT_EQ(S_OK, utilities->FileFind(&root.value, &name.value, found.Put()));
+    EXPECT_TRUE(found.Empty());
+    EXPECT_EQ(std::vector<std::string>{"C:\\tree\\*"}, patternsSearched);
 }
 
 TEST_F(Files, ShortPathOfAFile) {

@@ -57,7 +57,7 @@ LateCall CallNamed(IDispatch* object, const wchar_t* member, std::vector<Variant
 class Members : public testing::Test {
 protected:
     void SetUp() override {
-        scope.Replace("kernel32.dll", "GetLocalTime", &FakeLocal);
+        scope.Replace<decltype(&::GetLocalTime)>("kernel32.dll", "GetLocalTime", &FakeLocal);
         clock = SYSTEMTIME{2024, 3, 5, 1, 15, 0, 0, 0};
         utilities = CreateThroughFactory<_clsKvOrviUtilitesA>(__uuidof(clsKvOrviUtilitesA));
         ASSERT_TRUE(utilities);
@@ -252,6 +252,17 @@ TEST_F(Members, PhoneticCodesWriteTheAccuracyBack) {
     EXPECT_EQ(L"163", TextOf(skipped.result));
     const LateCall tooBig = CallMethod(dispatch.Get(), L"SoundX", {TextValue(L"Robert"), LongValue(300)});
     EXPECT_EQ(DISP_E_OVERFLOW, tooBig.hr);
+}
+
+TEST_F(Members, PhoneticLettersAreToldByTheirAnsiCode) {
+    // Code page 1252 writes Omega as "O" and has no letter for omega.
+    ASSERT_EQ(1252u, GetACP());
+    struct Row { const wchar_t *member, *word, *code; } rows[] = {
+        {L"SoundX", L"Ωmega", L"Ω520"}, {L"SoundX", L"ωmega", L"@200"}, {L"SoundsLike", L"BΩB", L"B1000"}};
+    for (const Row& row : rows) {
+        const LateCall call = CallMethod(dispatch.Get(), row.member, {TextValue(row.word)});
+        EXPECT_EQ(row.code, TextOf(call.result)) << row.word;
+    }
 }
 
 TEST_F(Members, NamedAndLeftOutArgumentsTakeTheirDefaults) {

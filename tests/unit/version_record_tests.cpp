@@ -32,7 +32,7 @@ class OsRecord : public testing::TestWithParam<OsCase> {};
 TEST_P(OsRecord, FillsFromTheVersionQuery) {
     const OsCase& row = GetParam();
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetVersionExA", &ReportedVersion);
+    scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &ReportedVersion);
     reported = OSVERSIONINFOA{};
     reported.dwPlatformId = row.platform;
     reported.dwMajorVersion = row.major;
@@ -75,7 +75,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(OsRecordFill, FailedQueryGivesZerosAndWin32s) {
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "GetVersionExA", &ReportedVersion);
+    scope.Replace<decltype(&::GetVersionExA)>("kernel32.dll", "GetVersionExA", &ReportedVersion);
     answerOk = FALSE;
     auto record = CreateThroughFactory<_clsKvOrviOsVersionInfoA>(__uuidof(clsKvOrviOsVersionInfoA));
     answerOk = TRUE;
@@ -104,10 +104,12 @@ TEST(OsRecordFill, LiveRecordMatchesGetVersionEx) {
     EXPECT_EQ(static_cast<long>(direct.dwBuildNumber), build);
 }
 
+HRSRC WINAPI NoResource(HMODULE, LPCSTR, LPCSTR) { return nullptr; }
+
 TEST(OsRecordFill, StartUpFailureYieldsNoObjectAndItsError) {
     // Without its string table the record cannot name the platform.
     SubstituteScope scope;
-    scope.Replace("kernel32.dll", "FindResourceA", +[](HMODULE, LPCSTR, LPCSTR) -> HRSRC { return nullptr; });
+    scope.Replace<decltype(&::FindResourceA)>("kernel32.dll", "FindResourceA", &NoResource);
     ComPtr<IClassFactory> factory;
     ASSERT_EQ(S_OK, DllGetClassObject(__uuidof(clsKvOrviOsVersionInfoA), IID_IClassFactory, factory.PutVoid()));
     ComPtr<IDispatch> object;
@@ -158,7 +160,7 @@ HRESULT CALLBACK ReportedShellVersion(DLLVERSIONINFO* record) {
 
 TEST(BrowserRecord, FillsFromDllGetVersion) {
     SubstituteScope scope;
-    scope.Replace("shlwapi.dll", "DllGetVersion", &ReportedShellVersion);
+    scope.Replace<DLLGETVERSIONPROC>("shlwapi.dll", "DllGetVersion", &ReportedShellVersion);
     shellVersion = DLLVERSIONINFO{20, 6, 0, 2900, 2};
     auto record = CreateThroughFactory<_clsKvOrviIEVersionInfoA>(__uuidof(clsKvOrviIEVersionInfoA));
     long major = 0, minor = -1, build = 0;
@@ -173,7 +175,7 @@ TEST(BrowserRecord, FillsFromDllGetVersion) {
 TEST(BrowserRecord, MissingDllGetVersionGivesZerosAndCreationSucceeds) {
     for (bool wholeLibrary : {false, true}) {
         SubstituteScope scope;
-        if (wholeLibrary) seams::Substitute("Shlwapi.dll", nullptr, static_cast<void*>(nullptr));
+        if (wholeLibrary) scope.RemoveLibrary("Shlwapi.dll");
         else scope.Remove("Shlwapi.dll", "DllGetVersion");
         auto record = CreateThroughFactory<_clsKvOrviIEVersionInfoA>(__uuidof(clsKvOrviIEVersionInfoA));
         ASSERT_TRUE(record);

@@ -9,13 +9,29 @@ namespace {
 // Digits of the letters A to Z.
 constexpr std::wstring_view kLetterCodes = L"01230120022455012623010202";
 
-bool IsLetter(wchar_t c) { return c >= L'A' && c <= L'Z'; }
+// The letter A-Z that a character's ANSI code names, or 0.
+char LetterOf(std::string_view codes, std::size_t at) {
+    if (at >= codes.size()) return 0;
+    char code = codes[at];
+    if (code >= 'a' && code <= 'z') code = static_cast<char>(code - 32);
+    return code >= 'A' && code <= 'Z' ? code : 0;
+}
 
-std::wstring_view TrimBlanks(std::wstring_view text) {
+wchar_t DigitOf(char letter) { return kLetterCodes[static_cast<std::size_t>(letter - 'A')]; }
+
+// Where the word is left once blanks at both ends go: [first, first + size).
+struct Span {
+    std::size_t first = 0, size = 0;
+};
+Span TrimmedSpan(std::wstring_view text) {
     const auto first = text.find_first_not_of(L' ');
     if (first == std::wstring_view::npos) return {};
-    const auto last = text.find_last_not_of(L' ');
-    return text.substr(first, last - first + 1);
+    return {first, text.find_last_not_of(L' ') - first + 1};
+}
+
+std::wstring_view TrimBlanks(std::wstring_view text) {
+    const Span span = TrimmedSpan(text);
+    return text.substr(span.first, span.size);
 }
 
 // Position of `tag` in `text` from `from`, case ignored; npos when absent.
@@ -55,8 +71,26 @@ bool MatchFrom(std::wstring_view name, std::wstring_view mask) {
 wchar_t UpperAscii(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - 32) : c; }
 
 wchar_t FoldCase(wchar_t c) {
-    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<wchar_t>(c - 32);
-    return UpperAscii(c);
+    const auto shifted = [c](int by) { return static_cast<wchar_t>(c + by); };
+    if (c < 0x80) return UpperAscii(c);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return shifted(-0x20);  // Latin-1
+    if (c == 0xFF) return 0x178;                                     // ÿ, Ÿ
+    if (c == 0x131) return L'I';                                     // dotless i
+    // Latin Extended-A pairs: upper case on the even code, then on the odd one.
+    const bool evenPairs = (c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177);
+    const bool oddPairs = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if ((evenPairs && c % 2 == 1) || (oddPairs && c % 2 == 0)) return shifted(-1);
+    if (c == 0x1A1 || c == 0x1B0) return shifted(-1);               // ơ, ư (Vietnamese)
+    if (c == 0x3C2) return 0x3A3;                                    // final sigma
+    if (c >= 0x3B1 && c <= 0x3CB) return shifted(-0x20);             // Greek
+    if (c == 0x3AC) return 0x386;
+    if (c >= 0x3AD && c <= 0x3AF) return shifted(-0x25);
+    if (c == 0x3CC) return 0x38C;
+    if (c == 0x3CD || c == 0x3CE) return shifted(-0x3F);
+    if (c >= 0x430 && c <= 0x44F) return shifted(-0x20);             // Cyrillic
+    if (c >= 0x450 && c <= 0x45F) return shifted(-0x50);
+    if (c == 0x491) return 0x490;
+    return c;
 }
 
 std::wstring CollapseSpaces(std::wstring_view text) {
@@ -99,20 +133,19 @@ std::wstring FilePart(std::wstring_view fullPath, std::int32_t whichPart) {
     }
 }
 
-std::wstring SoundX(std::wstring_view word, std::uint8_t& accuracy) {
+std::wstring SoundX(std::wstring_view word, std::string_view ansiCodes, std::uint8_t& accuracy) {
     if (accuracy > 10) accuracy = 10;
     else if (accuracy < 4) accuracy = 4;
     --accuracy;
     const std::size_t n = accuracy;
 
-    std::wstring marked(TrimBlanks(word));
-    for (wchar_t& c : marked) {
-        c = UpperAscii(c);
-        if (!IsLetter(c)) c = L'@';
+    const Span span = TrimmedSpan(word);
+    std::wstring marked(word.substr(span.first, span.size)), codes(span.size, L'@');
+    for (std::size_t i = 0; i < span.size; ++i) {
+        const char letter = LetterOf(ansiCodes, span.first + i);
+        marked[i] = letter ? UpperAscii(marked[i]) : L'@';
+        if (letter) codes[i] = DigitOf(letter);
     }
-    std::wstring codes = marked;
-    for (wchar_t& c : codes)
-        if (IsLetter(c)) c = kLetterCodes[static_cast<std::size_t>(c - L'A')];
     // A run of one digit keeps only its first digit.
     if (!codes.empty()) {
         wchar_t previous = codes[0];
@@ -131,21 +164,21 @@ std::wstring SoundX(std::wstring_view word, std::uint8_t& accuracy) {
     return marked.empty() ? digits : marked.substr(0, 1) + digits;
 }
 
-std::wstring SoundsLike(std::wstring_view word, std::int32_t accuracy, bool asNumeric) {
+std::wstring SoundsLike(std::wstring_view word, std::string_view ansiCodes, std::int32_t accuracy, bool asNumeric) {
     if (word.size() < 2) return {};
     if (accuracy < 0 && !asNumeric) return L"*****";
-    const std::wstring prepared = CollapseSpaces(word);
+    // Blanks are no letters and change nothing in the walk, so trimming and
+    // collapsing them first would give the same key.
     std::wstring result;
     bool first = true;
     wchar_t previous = 0;
-    for (wchar_t c : prepared) {
-        c = UpperAscii(c);
-        if (IsLetter(c)) {
-            const wchar_t digit = kLetterCodes[static_cast<std::size_t>(c - L'A')];
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (const char letter = LetterOf(ansiCodes, i)) {
+            const wchar_t digit = DigitOf(letter);
             if (first) {
                 first = false;
                 previous = digit;
-                if (!asNumeric) result += c;
+                if (!asNumeric) result += UpperAscii(word[i]);
             }
             if (digit != L'0' && digit != previous) result += digit;
             previous = digit;
@@ -168,6 +201,17 @@ std::wstring Extract(std::wstring_view text, std::wstring_view startTag, std::ws
     const auto end = FindFolded(piece, endTag, 0);
     if (end != std::wstring_view::npos) piece = piece.substr(0, end);
     return std::wstring(piece);
+}
+
+bool PathEndsWith(std::wstring_view path, std::wstring_view tail) {
+    if (tail.empty() || tail.size() > path.size()) return false;
+    const auto separator = [](wchar_t c) { return c == L'\\' || c == L'/'; };
+    const std::size_t start = path.size() - tail.size();
+    for (std::size_t i = 0; i < tail.size(); ++i) {
+        const wchar_t a = path[start + i], b = tail[i];
+        if (FoldCase(a) != FoldCase(b) && !(separator(a) && separator(b))) return false;
+    }
+    return start == 0 || separator(path[start - 1]) || separator(tail.front());
 }
 
 bool MatchesMask(std::wstring_view name, std::wstring_view mask) {
