@@ -8,7 +8,6 @@
 #include <cstring>
 #include <regex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "errors.h"
@@ -366,9 +365,7 @@ TEST_F(AdapterTest, ResetAndStatusRunAloneAcrossThreads) {
             own->EthernetAddress(&lana, text.Put());
         }
     };
-    std::thread first(caller), second(caller);
-    first.join();
-    second.join();
+    RunOnThreads(caller, 2);
     EXPECT_EQ(0, interleaved.load());
 }
 

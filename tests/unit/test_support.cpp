@@ -26,11 +26,14 @@ DWORD WINAPI RunBody(void* body) {
 }
 }  // namespace
 
-void RunOnOtherThread(const std::function<void()>& body) {
-    HANDLE thread = CreateThread(nullptr, 0, RunBody, const_cast<std::function<void()>*>(&body), 0, nullptr);
-    ASSERT_NE(nullptr, thread);
-    WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+void RunOnThreads(const std::function<void()>& body, int threads) {
+    std::vector<HANDLE> started;
+    for (int i = 0; i < threads; ++i)
+        if (HANDLE thread = CreateThread(nullptr, 0, RunBody, const_cast<std::function<void()>*>(&body), 0, nullptr))
+            started.push_back(thread);
+    WaitForMultipleObjects(static_cast<DWORD>(started.size()), started.data(), TRUE, INFINITE);
+    for (HANDLE thread : started) CloseHandle(thread);
+    EXPECT_EQ(threads, static_cast<int>(started.size()));
 }
 
 LateCall::~LateCall() {

@@ -101,8 +101,9 @@ private:
     HRESULT failure;
 };
 
-// Runs `body` on a thread of its own and waits for it to end.
-void RunOnOtherThread(const std::function<void()>& body);
+// Runs `body` on `threads` threads of its own at once and waits for them to end.
+void RunOnThreads(const std::function<void()>& body, int threads);
+inline void RunOnOtherThread(const std::function<void()>& body) { RunOnThreads(body, 1); }
 
 // Skips a case that needs the display's device context where this run
 // has none that works, printing the case and the reason.
