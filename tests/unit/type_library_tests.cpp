@@ -256,4 +256,44 @@ TEST(TypeLibrary, EnumerationsWithTheirGuidsAndValues) {
     }
 }
 
+// A walker that trusts the counts: every description below cFuncs, cVars
+// and cImplTypes can be fetched, in both views of each dual interface.
+TEST(TypeLibrary, EveryCountedDescriptionCanBeFetched) {
+    for (const std::wstring& file : LibraryFiles()) {
+        SCOPED_TRACE(testing::PrintToString(file));
+        auto library = LoadLibraryFile(file);
+        ASSERT_TRUE(library);
+        for (UINT index = 0; index < library->GetTypeInfoCount(); ++index) {
+            ComPtr<ITypeInfo> info;
+            ASSERT_EQ(S_OK, library->GetTypeInfo(index, info.Put()));
+            std::vector<ComPtr<ITypeInfo>> views{info};
+            HREFTYPE vtableSide = 0;
+            if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableSide)))
+                ASSERT_EQ(S_OK, info->GetRefTypeInfo(vtableSide, views.emplace_back().Put()));
+            for (const ComPtr<ITypeInfo>& view : views) {
+                TYPEATTR* attributes = nullptr;
+                ASSERT_EQ(S_OK, view->GetTypeAttr(&attributes));
+                const std::string name = testing::PrintToString(NameOf(view.Get(), MEMBERID_NIL)) + " kind " + std::to_string(attributes->typekind);
+                for (UINT f = 0; f < attributes->cFuncs; ++f) {
+                    FUNCDESC* function = nullptr;
+                    EXPECT_EQ(S_OK, view->GetFuncDesc(f, &function)) << name << " function " << f << " of " << attributes->cFuncs;
+                    if (function) view->ReleaseFuncDesc(function);
+                }
+                for (UINT v = 0; v < attributes->cVars; ++v) {
+                    VARDESC* variable = nullptr;
+                    EXPECT_EQ(S_OK, view->GetVarDesc(v, &variable)) << name << " variable " << v;
+                    if (variable) view->ReleaseVarDesc(variable);
+                }
+                for (UINT i = 0; i < attributes->cImplTypes; ++i) {
+                    HREFTYPE reference = 0;
+                    ComPtr<ITypeInfo> implemented;
+                    EXPECT_EQ(S_OK, view->GetRefTypeOfImplType(i, &reference)) << name << " implemented type " << i;
+                    EXPECT_EQ(S_OK, view->GetRefTypeInfo(reference, implemented.Put())) << name << " implemented type " << i;
+                }
+                view->ReleaseTypeAttr(attributes);
+            }
+        }
+    }
+}
+
 }  // namespace
