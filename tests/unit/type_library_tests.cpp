@@ -296,4 +296,33 @@ TEST(TypeLibrary, EveryCountedDescriptionCanBeFetched) {
     }
 }
 
+// Objects name their class as objects of the common tools do: the coclass,
+// not the interface. An internal object has no class to name.
+TEST(ClassInformation, EveryClassNamesItsCoclass) {
+    for (const layout::Class& expected : layout::Classes()) {
+        const std::string name = testing::PrintToString(std::wstring(expected.name));
+        auto object = CreateThroughFactory<IUnknown>(*expected.clsid);
+        ASSERT_TRUE(object) << name;
+        auto provider = object.As<IProvideClassInfo>();
+        ASSERT_TRUE(provider) << name;
+        EXPECT_EQ(object.Get(), provider.As<IUnknown>().Get()) << name;
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(S_OK, provider->GetClassInfo(info.Put())) << name;
+        TYPEATTR* attributes = nullptr;
+        ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
+        EXPECT_EQ(TKIND_COCLASS, attributes->typekind) << name;
+        EXPECT_EQ(*expected.clsid, attributes->guid) << name;
+        info->ReleaseTypeAttr(attributes);
+        EXPECT_EQ(std::wstring(expected.name), NameOf(info.Get(), MEMBERID_NIL));
+        EXPECT_EQ(E_POINTER, provider->GetClassInfo(nullptr));
+    }
+
+    auto information = CreateThroughFactory<_clsKvOrviInformationA>(CLSID_clsKvOrviInformationA);
+    ComPtr<IDispatch> properties;
+    ASSERT_EQ(S_OK, information->get_GetProStdProperties(properties.Put()));
+    void* provider = &properties;
+    EXPECT_EQ(E_NOINTERFACE, properties->QueryInterface(__uuidof(IProvideClassInfo), &provider));
+    EXPECT_EQ(nullptr, provider);
+}
+
 }  // namespace
