@@ -1,6 +1,6 @@
 // The COM boilerplate every class shares: IUnknown, IDispatch driven by
-// the type library, ISupportErrorInfo, start-up and release steps, the
-// class factory and module lock counting. A class derives from
+// the type library, ISupportErrorInfo, IProvideClassInfo, start-up and
+// release steps, the class factory and module lock counting. A class derives from
 //     ComObject<ItsClass, ItsInterface>
 // (a final class) declares its ProgID as kProgId, may define a public StartUp() (which may
 // raise; creation then fails), and implements its
@@ -8,6 +8,7 @@
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
+#include <ocidl.h>
 #include <atomic>
 #include <string_view>
 #include <type_traits>
@@ -32,6 +33,8 @@ struct ClassEntry {
 };
 const ClassEntry* FirstClass();
 void AddClass(ClassEntry& entry);
+// The creatable class whose interface `iid` is; null for an internal class.
+const ClassEntry* ClassOfInterface(REFIID iid);
 
 // Creates an object of one of the component's classes by its CLSID, as the
 // class factory would; raises on failure.
@@ -50,7 +53,7 @@ struct ClassRegistration {
 };
 
 template <class Derived, class Itf, bool CountsForThread = true>
-class ComObject : public Itf, public ISupportErrorInfo {
+class ComObject : public Itf, public ISupportErrorInfo, public IProvideClassInfo {
 public:
     using Interface = Itf;
 
@@ -85,6 +88,9 @@ public:
             *object = static_cast<Itf*>(this);
         } else if (iid == __uuidof(ISupportErrorInfo)) {
             *object = static_cast<ISupportErrorInfo*>(this);
+        } else if (iid == __uuidof(IProvideClassInfo) && ClassOfInterface(__uuidof(Itf))) {
+            // Only a class of the type library has class information to give.
+            *object = static_cast<IProvideClassInfo*>(this);
         } else if (void* further = static_cast<Derived*>(this)->FurtherInterface(iid)) {
             *object = further;
         } else {
@@ -139,6 +145,15 @@ public:
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
         return iid == __uuidof(Itf) ? S_OK : S_FALSE;
+    }
+
+    // IProvideClassInfo: the coclass in the type library.
+    STDMETHODIMP GetClassInfo(ITypeInfo** info) override {
+        if (!info) return E_POINTER;
+        *info = nullptr;
+        const ClassEntry* entry = ClassOfInterface(__uuidof(Itf));
+        if (!entry) return E_NOTIMPL;
+        return Guarded(Derived::kProgId, [&] { *info = module::TypeInfoOf(*entry->clsid); });
     }
 
 protected:

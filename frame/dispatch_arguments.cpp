@@ -2,6 +2,9 @@
 
 #include <oleauto.h>
 
+#include "collection_adapter.h"
+#include "com_ptr.h"
+
 namespace orvi {
 namespace {
 
@@ -13,21 +16,44 @@ struct FuncDescHolder {
     }
 };
 
-// The automation type a parameter's declared type stands for; VT_EMPTY for
-// one that is left to DispInvoke (records, interfaces of their own).
-VARTYPE BaseType(ITypeInfo* info, const TYPEDESC& type) {
-    if (type.vt != VT_USERDEFINED) return type.vt;
-    ITypeInfo* referenced = nullptr;
-    if (FAILED(info->GetRefTypeInfo(type.hreftype, &referenced)) || !referenced) return VT_EMPTY;
-    TYPEATTR* attributes = nullptr;
-    VARTYPE vt = VT_EMPTY;
-    if (SUCCEEDED(referenced->GetTypeAttr(&attributes)) && attributes) {
-        if (attributes->typekind == TKIND_ENUM) vt = VT_I4;
-        else if (attributes->typekind == TKIND_ALIAS && attributes->tdescAlias.vt != VT_USERDEFINED) vt = attributes->tdescAlias.vt;
-        referenced->ReleaseTypeAttr(attributes);
+// What a parameter's declared type stands for: its automation type, whether
+// it is by reference, and the interface of an object typed by one. VT_EMPTY
+// for a type left to DispInvoke (records).
+struct DeclaredType {
+    VARTYPE base = VT_EMPTY;
+    bool byReference = false;
+    IID objectInterface = GUID_NULL;
+};
+DeclaredType Describe(ITypeInfo* info, const TYPEDESC& type) {
+    const bool pointer = type.vt == VT_PTR;
+    const TYPEDESC& named = pointer ? *type.lptdesc : type;
+    if (named.vt != VT_USERDEFINED) {
+        if (pointer && named.vt == VT_PTR) return {};
+        return {named.vt, pointer};
     }
-    referenced->Release();
-    return vt;
+    ComPtr<ITypeInfo> referenced;
+    TYPEATTR* attributes = nullptr;
+    if (FAILED(info->GetRefTypeInfo(named.hreftype, referenced.Put())) || !referenced ||
+        FAILED(referenced->GetTypeAttr(&attributes)) || !attributes)
+        return {};
+    DeclaredType declared;
+    switch (attributes->typekind) {
+    case TKIND_ENUM: declared = {VT_I4, pointer}; break;
+    case TKIND_ALIAS:
+        if (attributes->tdescAlias.vt != VT_USERDEFINED) declared = {attributes->tdescAlias.vt, pointer};
+        break;
+    case TKIND_INTERFACE:
+    case TKIND_DISPATCH:
+        // A pointer to an interface is an object passed by value.
+        if (pointer) {
+            const bool dispatchable = attributes->typekind == TKIND_DISPATCH || (attributes->wTypeFlags & TYPEFLAG_FDISPATCHABLE);
+            declared = {static_cast<VARTYPE>(dispatchable ? VT_DISPATCH : VT_UNKNOWN), false, attributes->guid};
+        }
+        break;
+    default: break;
+    }
+    referenced->ReleaseTypeAttr(attributes);
+    return declared;
 }
 
 // The description of member `id` for a call with `flags`, if there is one.
@@ -61,14 +87,17 @@ MemberPlan BuildPlan(ITypeInfo* info, DISPID id, WORD flags) {
         const ELEMDESC& element = desc.lprgelemdescParam[i];
         const USHORT paramFlags = element.paramdesc.wParamFlags;
         if (paramFlags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) continue;
-        const bool byReference = element.tdesc.vt == VT_PTR;
-        const VARTYPE base = BaseType(info, byReference ? *element.tdesc.lptdesc : element.tdesc);
+        const DeclaredType declared = Describe(info, element.tdesc);
+        const VARTYPE base = declared.base;
         if (base == VT_EMPTY) return MemberPlan{};
-        ParameterPlan& parameter = plan.parameters.emplace_back(
-            ParameterPlan{i, base, byReference, (paramFlags & PARAMFLAG_FHASDEFAULT) != 0, (paramFlags & PARAMFLAG_FOPT) != 0, {}});
+        ParameterPlan& parameter = plan.parameters.emplace_back(ParameterPlan{
+            i, base, declared.byReference, (paramFlags & PARAMFLAG_FHASDEFAULT) != 0, (paramFlags & PARAMFLAG_FOPT) != 0, {},
+            declared.objectInterface});
         VariantInit(&parameter.defaultValue);
-        if (parameter.hasDefault &&
-            FAILED(VariantChangeType(&parameter.defaultValue, &element.paramdesc.pparamdescex->varDefaultValue, 0, base)))
+        // A Variant's default is taken as it is: there is no type to convert it to.
+        VARIANT* given = parameter.hasDefault ? &element.paramdesc.pparamdescex->varDefaultValue : nullptr;
+        if (given && FAILED(base == VT_VARIANT ? VariantCopy(&parameter.defaultValue, given)
+                                               : VariantChangeType(&parameter.defaultValue, given, 0, base)))
             return MemberPlan{};
     }
     plan.prepares = true;
@@ -182,6 +211,17 @@ HRESULT DispatchArguments::Prepare(const MemberPlan& plan, const DISPPARAMS* par
             if (FAILED(hr)) {
                 if (argumentError) *argumentError = suppliedIndex;
                 return hr == DISP_E_OVERFLOW ? hr : DISP_E_TYPEMISMATCH;
+            }
+            if (parameter.base == VT_DISPATCH && parameter.objectInterface != GUID_NULL) {
+                ComPtr<IDispatch> object;
+                const HRESULT adapted = AsInterfaceOf(parameter.objectInterface, V_DISPATCH(&value), object);
+                VariantClear(&value);
+                if (FAILED(adapted)) {
+                    if (argumentError) *argumentError = suppliedIndex;
+                    return DISP_E_TYPEMISMATCH;
+                }
+                V_VT(&value) = VT_DISPATCH;
+                V_DISPATCH(&value) = object.Detach();
             }
         }
         temporaries.push_back(value);

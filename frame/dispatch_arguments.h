@@ -27,6 +27,7 @@ struct ParameterPlan {
     bool hasDefault;
     bool optional;
     VARIANT defaultValue;  // converted to `base`; owned by the plan
+    IID objectInterface;   // for an object typed by an interface; else GUID_NULL
 };
 
 struct MemberPlan {

@@ -92,7 +92,7 @@ public:
         });
     }
 
-    STDMETHODIMP get_GetProResPicture(long* lResId, long* lRestype, IPictureDisp** result) override {
+    STDMETHODIMP get_GetProResPicture(long* lResId, PictureKind* lRestype, IPictureDisp** result) override {
         return Produce(result, [&] {
             const long id = Required(lResId);
             const short kind = ToInteger(static_cast<std::int32_t>(Required(lRestype)));
@@ -159,9 +159,10 @@ public:
     }
 
 private:
-    static long Required(const long* argument) {
+    template <class T>
+    static long Required(const T* argument) {
         if (!argument) Raise(errInvalidCall);
-        return *argument;
+        return static_cast<long>(*argument);
     }
 };
 

@@ -18,7 +18,7 @@ ComPtr<IDispatch> CreateObjectByProgId(const wchar_t* progId) {
     return object;
 }
 
-Variant CallByName(IDispatch* object, const wchar_t* member, WORD flags, std::initializer_list<VARIANT> arguments) {
+Variant CallByName(IDispatch* object, const wchar_t* member, WORD flags, std::span<const VARIANT> arguments) {
     if (!object) Raise(errObjectNotSet);
     DISPID id = DISPID_UNKNOWN;
     LPOLESTR names[] = {const_cast<LPOLESTR>(member)};

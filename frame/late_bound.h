@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oaidl.h>
 #include <initializer_list>
+#include <span>
 
 #include "com_ptr.h"
 
@@ -15,7 +16,10 @@ ComPtr<IDispatch> CreateObjectByProgId(const wchar_t* progId);
 // Calls `member` with the arguments in reading order (each VARIANT is passed
 // as given, so a VT_BYREF one is by reference). A failure of the callee is
 // raised with its own number, source and description; 438 for an unknown name.
-Variant CallByName(IDispatch* object, const wchar_t* member, WORD flags, std::initializer_list<VARIANT> arguments = {});
+Variant CallByName(IDispatch* object, const wchar_t* member, WORD flags, std::span<const VARIANT> arguments);
+inline Variant CallByName(IDispatch* object, const wchar_t* member, WORD flags, std::initializer_list<VARIANT> arguments = {}) {
+    return CallByName(object, member, flags, std::span<const VARIANT>(arguments.begin(), arguments.size()));
+}
 
 // Argument helpers.
 VARIANT ByRef(VARIANT& value);          // a reference to `value`

@@ -109,6 +109,12 @@ void AddClass(ClassEntry& entry) {
     classes = &entry;
 }
 
+const ClassEntry* ClassOfInterface(REFIID iid) {
+    for (const ClassEntry* entry = FirstClass(); entry; entry = entry->next)
+        if (*entry->iid == iid) return entry;
+    return nullptr;
+}
+
 HRESULT CreateComponentObject(const CLSID& clsid, REFIID iid, void** object) {
     for (const ClassEntry* entry = FirstClass(); entry; entry = entry->next)
         if (*entry->clsid == clsid) return entry->create(iid, object);

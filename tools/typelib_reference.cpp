@@ -43,6 +43,32 @@ std::wstring TypeName(ITypeInfo* info, const TYPEDESC& type) {
     }
 }
 
+// A pointer to an interface is an object passed by value; any other
+// pointer is a reference.
+bool IsByReference(ITypeInfo* info, const TYPEDESC& type) {
+    if (type.vt != VT_PTR) return false;
+    if (type.lptdesc->vt != VT_USERDEFINED) return true;
+    ComPtr<ITypeInfo> referenced;
+    TYPEATTR* attributes = nullptr;
+    if (FAILED(info->GetRefTypeInfo(type.lptdesc->hreftype, referenced.Put())) || FAILED(referenced->GetTypeAttr(&attributes)))
+        return true;
+    const bool object = attributes->typekind == TKIND_INTERFACE || attributes->typekind == TKIND_DISPATCH;
+    referenced->ReleaseTypeAttr(attributes);
+    return !object;
+}
+
+// A default value as a client would write it: texts quoted, Booleans by name.
+std::wstring Literal(const VARIANT& value) {
+    if (V_VT(&value) == VT_BSTR) return L"\"" + std::wstring(V_BSTR(&value), SysStringLen(V_BSTR(&value))) + L"\"";
+    if (V_VT(&value) == VT_BOOL) return V_BOOL(&value) ? L"True" : L"False";
+    VARIANT text;
+    VariantInit(&text);
+    std::wstring literal;
+    if (SUCCEEDED(VariantChangeType(&text, const_cast<VARIANT*>(&value), 0, VT_BSTR))) literal = V_BSTR(&text);
+    VariantClear(&text);
+    return literal;
+}
+
 const wchar_t* KindOf(INVOKEKIND kind) {
     switch (kind) {
     case INVOKE_PROPERTYGET: return L"get";
@@ -82,15 +108,10 @@ void PrintInterface(ITypeInfo* dispatchSide) {
             std::wstring name = lastOfPut ? L"value" : static_cast<UINT>(p + 1) < count && names[p + 1] ? names[p + 1] : L"?";
             if (!parameters.empty()) parameters += L", ";
             if (flags & PARAMFLAG_FOPT) parameters += L"[optional] ";
-            if (element.tdesc.vt == VT_PTR && (flags & PARAMFLAG_FIN) && !(flags & PARAMFLAG_FRETVAL)) parameters += L"ByRef ";
+            if (IsByReference(info, element.tdesc)) parameters += L"ByRef ";
             parameters += name + L" As " + type;
-            if ((flags & PARAMFLAG_FHASDEFAULT) && element.paramdesc.pparamdescex) {
-                VARIANT text;
-                VariantInit(&text);
-                if (SUCCEEDED(VariantChangeType(&text, &element.paramdesc.pparamdescex->varDefaultValue, 0, VT_BSTR)))
-                    parameters += L" = " + std::wstring(V_BSTR(&text));
-                VariantClear(&text);
-            }
+            if ((flags & PARAMFLAG_FHASDEFAULT) && element.paramdesc.pparamdescex)
+                parameters += L" = " + Literal(element.paramdesc.pparamdescex->varDefaultValue);
         }
         std::wprintf(L"| %ls | %ls | %ls | %ls | 0x%08lX | %d |\n", names[0] ? names[0] : L"?", KindOf(function->invkind),
                      parameters.c_str(), result.c_str(), static_cast<unsigned long>(function->memid),

@@ -1,10 +1,11 @@
 // Build tool (runs on the build machine): widl cannot give a by-reference
-// text parameter a text default, so the type library pass declares such a
-// parameter by value and [in, out] (see ORVI_TEXT_REF in orvilib10.idl).
-// This tool rewrites every [out] parameter of by-value BSTR type in the
-// compiled type library into a BSTR* parameter, in place.
+// parameter a text default, so the type library pass declares such a
+// parameter by value and [in, out] (see ORVI_REF in orvilib10.idl). This
+// tool rewrites every [out] parameter of by-value BSTR or VARIANT type in the
+// compiled type library into a pointer to that type, in place.
 //
 //     text_reference_defaults library.tlb
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -16,7 +17,9 @@
 
 namespace {
 
-constexpr std::uint32_t kInlineBstr = 0x80080008u;  // base type VT_BSTR, written inline
+// A base type written inline in a parameter record.
+constexpr std::uint32_t Inline(std::uint32_t vt) { return 0x80000000u | (vt << 16) | vt; }
+constexpr std::uint32_t kRewritten[] = {Inline(8) /* VT_BSTR */, Inline(12) /* VT_VARIANT */};
 constexpr std::uint32_t kVtPtr = 26;
 constexpr std::uint32_t kParamOut = 2;
 constexpr int kTypeDescSegment = 9;
@@ -63,15 +66,14 @@ int Rewrite(Image& image) {
     auto segmentOffset = [&](int index) { return image.Int(segments + 16 * index); };
     auto segmentLength = [&](int index) { return image.Int(segments + 16 * index + 4); };
 
-    // The type description "pointer to BSTR" the library already holds.
-    std::int32_t pointerToBstr = -1;
-    for (std::int32_t at = 0; at + 8 <= segmentLength(kTypeDescSegment); at += 8) {
-        const std::size_t entry = static_cast<std::size_t>(segmentOffset(kTypeDescSegment) + at);
-        if ((image.Word(entry) & 0xFFFF) == kVtPtr && image.Word(entry + 4) == kInlineBstr) {
-            pointerToBstr = at;
-            break;
+    // The type description "pointer to T" the library already holds.
+    auto pointerTo = [&](std::uint32_t base) {
+        for (std::int32_t at = 0; at + 8 <= segmentLength(kTypeDescSegment); at += 8) {
+            const std::size_t entry = static_cast<std::size_t>(segmentOffset(kTypeDescSegment) + at);
+            if ((image.Word(entry) & 0xFFFF) == kVtPtr && image.Word(entry + 4) == base) return at;
         }
-    }
+        throw std::runtime_error("the library holds no pointer type to refer to");
+    };
 
     int rewritten = 0;
     for (std::int32_t t = 0; t < typeInfoCount; ++t) {
@@ -86,9 +88,11 @@ int Rewrite(Image& image) {
             if (size < 24 + 12u * arguments) throw std::runtime_error("malformed function record");
             for (int a = 0; a < arguments; ++a) {
                 const std::size_t parameter = record + size - 12u * (arguments - a);
-                if (image.Word(parameter) != kInlineBstr || !(image.Word(parameter + 8) & kParamOut)) continue;
-                if (pointerToBstr < 0) throw std::runtime_error("the library holds no BSTR* type to refer to");
-                image.SetWord(parameter, static_cast<std::uint32_t>(pointerToBstr));
+                const std::uint32_t type = image.Word(parameter);
+                if (std::find(std::begin(kRewritten), std::end(kRewritten), type) == std::end(kRewritten) ||
+                    !(image.Word(parameter + 8) & kParamOut))
+                    continue;
+                image.SetWord(parameter, static_cast<std::uint32_t>(pointerTo(type)));
                 // The unpacked description grows by the pointer's TYPEDESC.
                 image.SetShort(record + 14, static_cast<std::int16_t>(image.Short(record + 14) + 8));
                 ++rewritten;
@@ -115,7 +119,7 @@ int main(int argc, char** argv) {
         std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
         out.write(image.Bytes().data(), static_cast<std::streamsize>(image.Bytes().size()));
         if (!out) throw std::runtime_error("cannot write the type library");
-        std::printf("%d by-reference text parameters\n", rewritten);
+        std::printf("%d by-reference parameters with text defaults\n", rewritten);
         return 0;
     } catch (const std::exception& error) {
         std::fprintf(stderr, "%s: %s\n", argv[1], error.what());

@@ -110,7 +110,7 @@ STDMETHODIMP clsKvOrviUtilitesA::IsLeapYear(VARIANT SomeValue, VARIANT_BOOL* res
     return Produce(result, [&] { return AsBool(LeapYear(&SomeValue)); });
 }
 
-STDMETHODIMP clsKvOrviUtilitesA::DayPart(VARIANT* vTime, BSTR Greeting, BSTR* result) {
+STDMETHODIMP clsKvOrviUtilitesA::DayPart(VARIANT* vTime, BSTR* Greeting, BSTR* result) {
     return Produce(result, [&] {
         VARIANT& time = Argument(vTime);
         VARIANT* target = &time;
@@ -141,7 +141,7 @@ STDMETHODIMP clsKvOrviUtilitesA::DayPart(VARIANT* vTime, BSTR Greeting, BSTR* re
             Raise(errTypeMismatch);
         }
         std::wstring word = dates::GreetingWord(dates::DayPartOf(t));
-        const std::wstring_view greeting = Bstr::ViewOf(Greeting);
+        const std::wstring_view greeting = Bstr::ViewOf(Greeting ? *Greeting : nullptr);
         if (!greeting.empty()) word = text::CollapseSpaces(std::wstring(greeting) + L" " + word);
         return Bstr(word);
     });
@@ -192,7 +192,7 @@ STDMETHODIMP clsKvOrviUtilitesA::IsGoodDate(VARIANT* DateIN, VARIANT* CompDate, 
     });
 }
 
-STDMETHODIMP clsKvOrviUtilitesA::NextDate(DATE d, long WhatDay, VARIANT_BOOL* GetNext, DATE* result) {
+STDMETHODIMP clsKvOrviUtilitesA::NextDate(DATE d, DayOfWeek WhatDay, VARIANT_BOOL* GetNext, DATE* result) {
     return Produce(result, [&] {
         const bool getNext = Argument(GetNext) != VARIANT_FALSE;
         return values::CheckedDate(dates::NextDate(values::CheckedDate(d), WhatDay, getNext));

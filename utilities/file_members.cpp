@@ -373,7 +373,9 @@ STDMETHODIMP clsKvOrviUtilitesA::FileLastModified(BSTR Filename, DATE* result) {
     return Produce(result, [&] { return StampOf(Bstr::ViewOf(Filename), Stamp::modified); });
 }
 
-STDMETHODIMP clsKvOrviUtilitesA::FileDirectories(BSTR StartPath, IDispatch* colFilePaths) {
+// The collection is reached through IDispatch only: a late-bound caller may
+// hand in any object that has an Add.
+STDMETHODIMP clsKvOrviUtilitesA::FileDirectories(BSTR StartPath, _Collection* colFilePaths) {
     return Member([&] {
         // An empty start would walk the whole current drive.
         if (Bstr::ViewOf(StartPath).empty()) Raise(errInvalidCall);

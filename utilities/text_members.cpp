@@ -44,9 +44,11 @@ STDMETHODIMP clsKvOrviUtilitesA::AsPercent(long* MaxVal, long* ValNow, VARIANT_B
     });
 }
 
-STDMETHODIMP clsKvOrviUtilitesA::Extract(BSTR TextIN, BSTR StartTag, BSTR EndTag, BSTR* result) {
+STDMETHODIMP clsKvOrviUtilitesA::Extract(BSTR TextIN, BSTR* StartTag, BSTR EndTag, BSTR* result) {
     return Produce(result, [&] {
-        return Bstr(text::Extract(Bstr::ViewOf(TextIN), Bstr::ViewOf(StartTag), Bstr::ViewOf(EndTag)));
+        // No start tag at all finds nothing, as an empty one does.
+        const BSTR start = StartTag ? *StartTag : nullptr;
+        return Bstr(text::Extract(Bstr::ViewOf(TextIN), Bstr::ViewOf(start), Bstr::ViewOf(EndTag)));
     });
 }
 

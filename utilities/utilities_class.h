@@ -33,7 +33,7 @@ public:
 
     // Text and numbers
     STDMETHODIMP AsPercent(long* MaxVal, long* ValNow, VARIANT_BOOL* UpToMax, short* result) override;
-    STDMETHODIMP Extract(BSTR TextIN, BSTR StartTag, BSTR EndTag, BSTR* result) override;
+    STDMETHODIMP Extract(BSTR TextIN, BSTR* StartTag, BSTR EndTag, BSTR* result) override;
     STDMETHODIMP Gender(VARIANT* GenderX, VARIANT* result) override;
     STDMETHODIMP GUIDx(VARIANT_BOOL* Formatted, BSTR* result) override;
     STDMETHODIMP PI(double* result) override;
@@ -46,7 +46,7 @@ public:
     STDMETHODIMP FileCopy(BSTR* SourceFile, BSTR* TargetFile, BSTR* ErrMsg, VARIANT_BOOL* result) override;
     STDMETHODIMP FileCopyAPI(BSTR* Src, BSTR* dest, VARIANT_BOOL* FailIfDestExists, VARIANT_BOOL* result) override;
     STDMETHODIMP FileCreated(BSTR Filename, DATE* result) override;
-    STDMETHODIMP FileDirectories(BSTR StartPath, IDispatch* colFilePaths) override;
+    STDMETHODIMP FileDirectories(BSTR StartPath, _Collection* colFilePaths) override;
     STDMETHODIMP FileExists(BSTR Filename, VARIANT_BOOL* result) override;
     STDMETHODIMP FileFind(BSTR* RootPath, BSTR* Filename, BSTR* result) override;
     STDMETHODIMP FileKill(BSTR* FileMask, VARIANT* OlderThan, VARIANT_BOOL* Prompt, VARIANT_BOOL* result) override;
@@ -63,7 +63,7 @@ public:
     STDMETHODIMP BusinessDaysAdd(DATE SomeDate, long Days, VARIANT_BOOL SaturdayIsHoliday, DATE* result) override;
     STDMETHODIMP DaysInMonth(VARIANT SomeDate, short* result) override;
     STDMETHODIMP DaysInYear(VARIANT SomeValue, short* result) override;
-    STDMETHODIMP DayPart(VARIANT* vTime, BSTR Greeting, BSTR* result) override;
+    STDMETHODIMP DayPart(VARIANT* vTime, BSTR* Greeting, BSTR* result) override;
     STDMETHODIMP EndOfMonth(VARIANT* SomeDate, DATE* result) override;
     STDMETHODIMP EndOfWeek(DATE SomeDate, DATE* result) override;
     STDMETHODIMP ExactAge(VARIANT* StartDate, VARIANT_BOOL* YearsOnly, BSTR* result) override;
@@ -72,7 +72,7 @@ public:
                             VARIANT_BOOL* result) override;
     STDMETHODIMP IsLeapYear(VARIANT SomeValue, VARIANT_BOOL* result) override;
     STDMETHODIMP IsWeekend(VARIANT SomeDate, VARIANT_BOOL* result) override;
-    STDMETHODIMP NextDate(DATE d, long WhatDay, VARIANT_BOOL* GetNext, DATE* result) override;
+    STDMETHODIMP NextDate(DATE d, DayOfWeek WhatDay, VARIANT_BOOL* GetNext, DATE* result) override;
     STDMETHODIMP WeekNo(VARIANT* SomeDate, short* result) override;
     STDMETHODIMP Today(DATE* result) override;
     STDMETHODIMP Tomorrow(DATE* result) override;

@@ -1,8 +1,10 @@
 // The class frame and the error model, through the class factory.
 
+#include "collection_adapter.h"
 #include "com_object.h"
 #include "conversions.h"
 #include "errors.h"
+#include "late_bound.h"
 #include "module.h"
 #include "orvilib10_h.h"
 #include "pure/numeric.h"
@@ -164,4 +166,41 @@ TEST(ClassFrame, EveryObjectSupportsErrorInfoForItsInterface) {
 TEST(ClassFrame, UnknownLateBoundNameIsRefused) {
     auto record = CreateThroughFactory<IDispatch>(__uuidof(clsKvOrviOsVersionInfoA));
     EXPECT_EQ(DISP_E_UNKNOWNNAME, GetProperty(record.Get(), L"NoSuchMember").hr);
+}
+
+// A script's dictionary handed to a Collection parameter: seen through the
+// Collection interface, its methods called by name.
+TEST(CollectionAdapter, AnyObjectWithTheMethodsServesAsACollection) {
+    const ComPtr<IDispatch> dictionary = CreateObjectByProgId(L"Scripting.Dictionary");
+    ComPtr<IDispatch> adapted;
+    ASSERT_EQ(S_OK, AsInterfaceOf(__uuidof(_Collection), dictionary.Get(), adapted));
+    auto collection = adapted.As<_Collection>();
+    ASSERT_TRUE(collection);
+    Variant key = TextValue(L"k"), item = TextValue(L"v"), missing;
+    V_VT(missing.Put()) = VT_ERROR;
+    V_ERROR(missing.Put()) = DISP_E_PARAMNOTFOUND;
+    // Arguments go on in their order (a dictionary takes its key first), and
+    // those left out at the end not at all: the dictionary takes two.
+    EXPECT_EQ(S_OK, collection->Add(key.Get(), item.Get(), missing.Get(), nullptr));
+    EXPECT_TRUE(FAILED(collection->Add(key.Get(), item.Get(), nullptr, nullptr)));  // the key is held
+    long count = 0;
+    EXPECT_EQ(S_OK, collection->Count(&count));
+    EXPECT_EQ(1, count);
+    Variant found;
+    EXPECT_EQ(S_OK, collection->Item(key.Get(), found.Put()));
+    EXPECT_EQ(L"v", TextOf(found));
+    ComPtr<IUnknown> enumerator;
+    EXPECT_EQ(S_OK, collection->_NewEnum(enumerator.Put()));
+    EXPECT_TRUE(enumerator.As<IEnumVARIANT>());
+    EXPECT_EQ(S_OK, collection->Remove(key.Get()));
+    EXPECT_EQ(S_OK, collection->Count(&count));
+    EXPECT_EQ(0, count);
+
+    // An object that is one already comes back as it is; nothing stands in for other interfaces.
+    ComPtr<IDispatch> same;
+    EXPECT_EQ(S_OK, AsInterfaceOf(__uuidof(_Collection), adapted.Get(), same));
+    EXPECT_EQ(adapted.Get(), same.Get());
+    ComPtr<IDispatch> none;
+    EXPECT_EQ(E_NOINTERFACE, AsInterfaceOf(__uuidof(_clsKvOrviUtilitesWinInfoA), dictionary.Get(), none));
+    SetErrorInfo(0, nullptr);
 }

@@ -161,7 +161,8 @@ TEST(ResourcePictures, EveryPictureKindFailsWith326) {
     auto info = NewInformation();
     for (long kind : {0L, 1L, 2L}) {
         for (long id : {1L, 101L, 125L}) {
-            long asked = id, askedKind = kind;
+            long asked = id;
+            PictureKind askedKind = static_cast<PictureKind>(kind);
             ComPtr<IPictureDisp> picture;
             EXPECT_EQ(ErrorHResult(326), info->get_GetProResPicture(&asked, &askedKind, picture.Put())) << id << "/" << kind;
             EXPECT_FALSE(picture);
@@ -176,11 +177,13 @@ TEST(ResourcePictures, KindIsNarrowedBeforeAnyLookup) {
     imageLoads = 0;
     auto info = NewInformation();
     for (long kind : {32768L, -32769L, 65536L}) {
-        long id = 1, askedKind = kind;
+        long id = 1;
+        PictureKind askedKind = static_cast<PictureKind>(kind);
         ComPtr<IPictureDisp> picture;
         EXPECT_EQ(ErrorHResult(6), info->get_GetProResPicture(&id, &askedKind, picture.Put())) << kind;
     }
-    long id = 1, unknownKind = 3;
+    long id = 1;
+    PictureKind unknownKind = static_cast<PictureKind>(3);
     ComPtr<IPictureDisp> picture;
     EXPECT_EQ(ErrorHResult(5), info->get_GetProResPicture(&id, &unknownKind, picture.Put()));
     EXPECT_EQ(0, imageLoads);
@@ -192,7 +195,8 @@ TEST(ResourcePictures, AFoundImageComesBackAsAPictureObject) {
     scope.Replace<decltype(&::LoadImageA)>("user32.dll", "LoadImageA", &LoadTestBitmap);
     imageLoads = 0;
     auto info = NewInformation();
-    long id = 42, kind = 0;
+    long id = 42;
+    PictureKind kind = picBitmap;
     ComPtr<IPictureDisp> picture;
     ASSERT_EQ(S_OK, info->get_GetProResPicture(&id, &kind, picture.Put()));
     EXPECT_EQ(1, imageLoads);

@@ -12,9 +12,21 @@ using namespace orvi::test;
 
 namespace {
 
-ComPtr<ITypeLib> ComponentTypeLibrary() {
+// The libraries to check: this build's own and, when it is built beside
+// it, the shipped 32-bit DLL's.
+std::vector<std::wstring> LibraryFiles() {
+    std::vector<std::wstring> files{module::FilePath()};
+#ifdef ORVI_DLL32_PATH
+    std::wstring path;
+    for (const char* c = ORVI_DLL32_PATH; *c; ++c) path += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
+    files.push_back(path);
+#endif
+    return files;
+}
+
+ComPtr<ITypeLib> LoadLibraryFile(const std::wstring& file) {
     ComPtr<ITypeLib> library;
-    EXPECT_EQ(S_OK, LoadTypeLibEx(module::FilePath().c_str(), REGKIND_NONE, library.Put()));
+    EXPECT_EQ(S_OK, LoadTypeLibEx(file.c_str(), REGKIND_NONE, library.Put())) << testing::PrintToString(file);
     return library;
 }
 
@@ -34,42 +46,145 @@ const wchar_t* KindName(INVOKEKIND kind) {
     return L"?";
 }
 
+TYPEKIND KindOf(ITypeInfo* info, const TYPEDESC& type) {
+    ComPtr<ITypeInfo> referenced;
+    TYPEATTR* attributes = nullptr;
+    if (type.vt != VT_USERDEFINED || FAILED(info->GetRefTypeInfo(type.hreftype, referenced.Put())) ||
+        FAILED(referenced->GetTypeAttr(&attributes)))
+        return TKIND_MAX;
+    const TYPEKIND kind = attributes->typekind;
+    referenced->ReleaseTypeAttr(attributes);
+    return kind;
+}
+
+std::wstring TypeName(ITypeInfo* info, const TYPEDESC& type) {
+    switch (type.vt) {
+    case VT_PTR: return TypeName(info, *type.lptdesc);
+    case VT_SAFEARRAY: return TypeName(info, *type.lptdesc) + L"()";
+    case VT_USERDEFINED: {
+        ComPtr<ITypeInfo> referenced;
+        return SUCCEEDED(info->GetRefTypeInfo(type.hreftype, referenced.Put())) ? NameOf(referenced.Get(), MEMBERID_NIL) : L"?";
+    }
+    case VT_I2: return L"Integer";
+    case VT_I4: return L"Long";
+    case VT_R4: return L"Single";
+    case VT_R8: return L"Double";
+    case VT_DATE: return L"Date";
+    case VT_BSTR: return L"String";
+    case VT_BOOL: return L"Boolean";
+    case VT_VARIANT: return L"Variant";
+    case VT_DISPATCH: return L"Object";
+    case VT_UI1: return L"Byte";
+    }
+    return L"vt" + std::to_wstring(type.vt);
+}
+
+std::wstring Literal(const VARIANT& value) {
+    if (V_VT(&value) == VT_BSTR) return L"'" + std::wstring(V_BSTR(&value), SysStringLen(V_BSTR(&value))) + L"'";
+    if (V_VT(&value) == VT_BOOL) return V_BOOL(&value) ? L"True" : L"False";
+    Variant text;
+    VariantChangeType(text.Put(), const_cast<VARIANT*>(&value), 0, VT_BSTR);
+    return TextOf(text);
+}
+
+// The automation type a declared type stands for: enumerations are Longs.
+VARTYPE BaseType(ITypeInfo* info, const TYPEDESC& type) {
+    if (type.vt == VT_PTR) return BaseType(info, *type.lptdesc);
+    return type.vt == VT_USERDEFINED && KindOf(info, type) == TKIND_ENUM ? VT_I4 : type.vt;
+}
+
+// One parameter in the notation of the layout tables. An interface pointer
+// is an object passed by value; any other pointer is a reference, and must
+// be both in and out.
+std::wstring ParameterShape(ITypeInfo* info, const ELEMDESC& element, const std::wstring& name) {
+    const USHORT flags = element.paramdesc.wParamFlags;
+    const TYPEDESC& type = element.tdesc;
+    const bool object = type.vt == VT_PTR && (KindOf(info, *type.lptdesc) == TKIND_INTERFACE ||
+                                              KindOf(info, *type.lptdesc) == TKIND_DISPATCH);
+    const bool byReference = type.vt == VT_PTR && !object;
+    std::wstring shape;
+    if (byReference) shape = (flags & (PARAMFLAG_FIN | PARAMFLAG_FOUT)) == (PARAMFLAG_FIN | PARAMFLAG_FOUT) ? L"&" : L"&[not in/out]";
+    else if (flags & PARAMFLAG_FOUT) shape = L"[out]";
+    shape += name + L":" + TypeName(info, type);
+    if (flags & PARAMFLAG_FOPT) shape += L"?";
+    if ((flags & PARAMFLAG_FHASDEFAULT) && element.paramdesc.pparamdescex) {
+        const VARIANT& value = element.paramdesc.pparamdescex->varDefaultValue;
+        shape += L"=" + Literal(value);
+        // A default of another type than its parameter's (a Variant takes any).
+        const VARTYPE base = BaseType(info, type);
+        if (base != VT_VARIANT && V_VT(&value) != base) shape += L"[vt" + std::to_wstring(V_VT(&value)) + L"]";
+    }
+    return shape;
+}
+
+struct Shape {
+    std::wstring result, parameters;
+};
+Shape ShapeOf(ITypeInfo* info, const FUNCDESC& function) {
+    BSTR names[32] = {};
+    UINT count = 0;
+    info->GetNames(function.memid, names, 32, &count);
+    Shape shape;
+    for (SHORT p = 0; p < function.cParams; ++p) {
+        const ELEMDESC& element = function.lprgelemdescParam[p];
+        if (element.paramdesc.wParamFlags & PARAMFLAG_FRETVAL) {
+            shape.result = TypeName(info, element.tdesc);
+            continue;
+        }
+        // A let or set shares its names with the get; its value has none.
+        const bool value = (function.invkind & (INVOKE_PROPERTYPUT | INVOKE_PROPERTYPUTREF)) && p == function.cParams - 1;
+        const std::wstring name = value ? L"value" : static_cast<UINT>(p + 1) < count && names[p + 1] ? names[p + 1] : L"?";
+        if (!shape.parameters.empty()) shape.parameters += L", ";
+        shape.parameters += ParameterShape(info, element, name);
+    }
+    for (UINT n = 0; n < count; ++n) SysFreeString(names[n]);
+    return shape;
+}
+
 class InterfaceLayout : public testing::TestWithParam<layout::Interface> {};
 
-TEST_P(InterfaceLayout, MembersInSlotOrderWithTheirDispatchIds) {
+TEST_P(InterfaceLayout, MembersInSlotOrderWithTheirDispatchIdsAndParameters) {
     const layout::Interface& expected = GetParam();
-    auto library = ComponentTypeLibrary();
-    ComPtr<ITypeInfo> info;
-    ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(*expected.iid, info.Put()));
-    // Dual interfaces: the vtable side carries the slots.
-    HREFTYPE vtableSide = 0;
-    ComPtr<ITypeInfo> vtableInfo;
-    if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableSide))) info->GetRefTypeInfo(vtableSide, vtableInfo.Put());
-    ITypeInfo* slots = vtableInfo ? vtableInfo.Get() : info.Get();
+    for (const std::wstring& file : LibraryFiles()) {
+        SCOPED_TRACE(testing::PrintToString(file));
+        auto library = LoadLibraryFile(file);
+        ASSERT_TRUE(library);
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(*expected.iid, info.Put()));
+        // Dual interfaces: the vtable side carries the slots.
+        HREFTYPE vtableSide = 0;
+        ComPtr<ITypeInfo> vtableInfo;
+        if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableSide))) info->GetRefTypeInfo(vtableSide, vtableInfo.Put());
+        ITypeInfo* slots = vtableInfo ? vtableInfo.Get() : info.Get();
 
-    TYPEATTR* attributes = nullptr;
-    ASSERT_EQ(S_OK, slots->GetTypeAttr(&attributes));
-    EXPECT_EQ(std::wstring(expected.name), NameOf(slots, MEMBERID_NIL));
-    EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FDUAL);
-    EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FHIDDEN);
-    EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FNONEXTENSIBLE);
-    EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
-    const UINT functions = attributes->cFuncs;
-    slots->ReleaseTypeAttr(attributes);
+        TYPEATTR* attributes = nullptr;
+        ASSERT_EQ(S_OK, slots->GetTypeAttr(&attributes));
+        EXPECT_EQ(std::wstring(expected.name), NameOf(slots, MEMBERID_NIL));
+        EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FDUAL);
+        EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FHIDDEN);
+        EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FNONEXTENSIBLE);
+        EXPECT_TRUE(attributes->wTypeFlags & TYPEFLAG_FOLEAUTOMATION);
+        const UINT functions = attributes->cFuncs;
+        slots->ReleaseTypeAttr(attributes);
 
-    ASSERT_EQ(expected.members.size(), functions) << "member count of " << testing::PrintToString(std::wstring(expected.name));
-    UINT slot = 7;  // after IUnknown and IDispatch
-    for (UINT index = 0; index < functions; ++index, ++slot) {
-        FUNCDESC* function = nullptr;
-        ASSERT_EQ(S_OK, slots->GetFuncDesc(index, &function));
-        const layout::Member& member = expected.members[index];
-        if (member.afterUnlistedSlot) ++slot;
-        const std::wstring name = NameOf(slots, function->memid);
-        EXPECT_EQ(std::wstring(member.name), name) << "slot " << slot;
-        EXPECT_EQ(std::wstring(member.kind), KindName(function->invkind)) << name;
-        EXPECT_EQ(member.dispatchId, function->memid) << name;
-        EXPECT_EQ(static_cast<SHORT>(slot * sizeof(void*)), function->oVft) << name;
-        slots->ReleaseFuncDesc(function);
+        ASSERT_EQ(expected.members.size(), functions) << "member count of " << testing::PrintToString(std::wstring(expected.name));
+        UINT slot = 7;  // after IUnknown and IDispatch
+        for (UINT index = 0; index < functions; ++index, ++slot) {
+            FUNCDESC* function = nullptr;
+            ASSERT_EQ(S_OK, slots->GetFuncDesc(index, &function));
+            const layout::Member& member = expected.members[index];
+            if (member.afterUnlistedSlot) ++slot;
+            const std::wstring name = NameOf(slots, function->memid);
+            EXPECT_EQ(std::wstring(member.name), name) << "slot " << slot;
+            EXPECT_EQ(std::wstring(member.kind), KindName(function->invkind)) << name;
+            EXPECT_EQ(member.dispatchId, function->memid) << name;
+            // Offsets come in this process's pointer size, whatever the library's.
+            EXPECT_EQ(static_cast<SHORT>(slot * sizeof(void*)), function->oVft) << name;
+            const Shape shape = ShapeOf(slots, *function);
+            EXPECT_EQ(std::wstring(member.result), shape.result) << name;
+            EXPECT_EQ(std::wstring(member.parameters), shape.parameters) << name;
+            slots->ReleaseFuncDesc(function);
+        }
     }
 }
 
@@ -81,56 +196,133 @@ INSTANTIATE_TEST_SUITE_P(Interfaces, InterfaceLayout, testing::ValuesIn(layout::
                          });
 
 TEST(TypeLibrary, IdentityAndClasses) {
-    auto library = ComponentTypeLibrary();
-    TLIBATTR* attributes = nullptr;
-    ASSERT_EQ(S_OK, library->GetLibAttr(&attributes));
-    EXPECT_EQ(LIBID_Orvilib10, attributes->guid);
-    EXPECT_EQ(0x409u, attributes->lcid);
-    EXPECT_EQ(1, attributes->wMajorVerNum);
-    EXPECT_EQ(0, attributes->wMinorVerNum);
-    library->ReleaseTLibAttr(attributes);
-    Bstr name, help;
-    library->GetDocumentation(-1, name.Put(), help.Put(), nullptr, nullptr);
-    EXPECT_EQ(L"Orvilib10", name.View());
-    EXPECT_FALSE(help.Empty());
+    for (const std::wstring& file : LibraryFiles()) {
+        SCOPED_TRACE(testing::PrintToString(file));
+        auto library = LoadLibraryFile(file);
+        ASSERT_TRUE(library);
+        TLIBATTR* attributes = nullptr;
+        ASSERT_EQ(S_OK, library->GetLibAttr(&attributes));
+        EXPECT_EQ(LIBID_Orvilib10, attributes->guid);
+        EXPECT_EQ(0x409u, attributes->lcid);
+        EXPECT_EQ(1, attributes->wMajorVerNum);
+        EXPECT_EQ(0, attributes->wMinorVerNum);
+        library->ReleaseTLibAttr(attributes);
+        Bstr name, help;
+        library->GetDocumentation(-1, name.Put(), help.Put(), nullptr, nullptr);
+        EXPECT_EQ(L"Orvilib10", name.View());
+        EXPECT_FALSE(help.Empty());
 
-    for (const layout::Class& expected : layout::Classes()) {
-        ComPtr<ITypeInfo> info;
-        ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(*expected.clsid, info.Put())) << testing::PrintToString(std::wstring(expected.name));
-        EXPECT_EQ(std::wstring(expected.name), NameOf(info.Get(), MEMBERID_NIL));
-        HREFTYPE reference = 0;
-        ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(0, &reference));
-        ComPtr<ITypeInfo> defaultInterface;
-        ASSERT_EQ(S_OK, info->GetRefTypeInfo(reference, defaultInterface.Put()));
-        TYPEATTR* interfaceAttributes = nullptr;
-        defaultInterface->GetTypeAttr(&interfaceAttributes);
-        EXPECT_EQ(*expected.iid, interfaceAttributes->guid) << testing::PrintToString(std::wstring(expected.name));
-        defaultInterface->ReleaseTypeAttr(interfaceAttributes);
-        INT flags = 0;
-        info->GetImplTypeFlags(0, &flags);
-        EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);
+        for (const layout::Class& expected : layout::Classes()) {
+            ComPtr<ITypeInfo> info;
+            ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(*expected.clsid, info.Put())) << testing::PrintToString(std::wstring(expected.name));
+            EXPECT_EQ(std::wstring(expected.name), NameOf(info.Get(), MEMBERID_NIL));
+            HREFTYPE reference = 0;
+            ASSERT_EQ(S_OK, info->GetRefTypeOfImplType(0, &reference));
+            ComPtr<ITypeInfo> defaultInterface;
+            ASSERT_EQ(S_OK, info->GetRefTypeInfo(reference, defaultInterface.Put()));
+            TYPEATTR* interfaceAttributes = nullptr;
+            defaultInterface->GetTypeAttr(&interfaceAttributes);
+            EXPECT_EQ(*expected.iid, interfaceAttributes->guid) << testing::PrintToString(std::wstring(expected.name));
+            defaultInterface->ReleaseTypeAttr(interfaceAttributes);
+            INT flags = 0;
+            info->GetImplTypeFlags(0, &flags);
+            EXPECT_TRUE(flags & IMPLTYPEFLAG_FDEFAULT);
+        }
     }
 }
 
 TEST(TypeLibrary, EnumerationsWithTheirGuidsAndValues) {
-    auto library = ComponentTypeLibrary();
-    for (const layout::Enumeration& expected : layout::Enumerations()) {
-        ComPtr<ITypeInfo> info;
-        ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(expected.guid, info.Put())) << testing::PrintToString(std::wstring(expected.name));
-        EXPECT_EQ(std::wstring(expected.name), NameOf(info.Get(), MEMBERID_NIL));
-        TYPEATTR* attributes = nullptr;
-        info->GetTypeAttr(&attributes);
-        EXPECT_EQ(TKIND_ENUM, attributes->typekind);
-        ASSERT_EQ(expected.values.size(), attributes->cVars) << testing::PrintToString(std::wstring(expected.name));
-        for (UINT index = 0; index < attributes->cVars; ++index) {
-            VARDESC* variable = nullptr;
-            info->GetVarDesc(index, &variable);
-            EXPECT_EQ(std::wstring(expected.values[index].name), NameOf(info.Get(), variable->memid));
-            EXPECT_EQ(expected.values[index].value, V_I4(variable->lpvarValue)) << testing::PrintToString(std::wstring(expected.values[index].name));
-            info->ReleaseVarDesc(variable);
+    for (const std::wstring& file : LibraryFiles()) {
+        SCOPED_TRACE(testing::PrintToString(file));
+        auto library = LoadLibraryFile(file);
+        ASSERT_TRUE(library);
+        for (const layout::Enumeration& expected : layout::Enumerations()) {
+            ComPtr<ITypeInfo> info;
+            ASSERT_EQ(S_OK, library->GetTypeInfoOfGuid(expected.guid, info.Put())) << testing::PrintToString(std::wstring(expected.name));
+            EXPECT_EQ(std::wstring(expected.name), NameOf(info.Get(), MEMBERID_NIL));
+            TYPEATTR* attributes = nullptr;
+            info->GetTypeAttr(&attributes);
+            EXPECT_EQ(TKIND_ENUM, attributes->typekind);
+            ASSERT_EQ(expected.values.size(), attributes->cVars) << testing::PrintToString(std::wstring(expected.name));
+            for (UINT index = 0; index < attributes->cVars; ++index) {
+                VARDESC* variable = nullptr;
+                info->GetVarDesc(index, &variable);
+                EXPECT_EQ(std::wstring(expected.values[index].name), NameOf(info.Get(), variable->memid));
+                EXPECT_EQ(expected.values[index].value, V_I4(variable->lpvarValue)) << testing::PrintToString(std::wstring(expected.values[index].name));
+                info->ReleaseVarDesc(variable);
+            }
+            info->ReleaseTypeAttr(attributes);
         }
-        info->ReleaseTypeAttr(attributes);
     }
+}
+
+// A walker that trusts the counts: every description below cFuncs, cVars
+// and cImplTypes can be fetched, in both views of each dual interface.
+TEST(TypeLibrary, EveryCountedDescriptionCanBeFetched) {
+    for (const std::wstring& file : LibraryFiles()) {
+        SCOPED_TRACE(testing::PrintToString(file));
+        auto library = LoadLibraryFile(file);
+        ASSERT_TRUE(library);
+        for (UINT index = 0; index < library->GetTypeInfoCount(); ++index) {
+            ComPtr<ITypeInfo> info;
+            ASSERT_EQ(S_OK, library->GetTypeInfo(index, info.Put()));
+            std::vector<ComPtr<ITypeInfo>> views{info};
+            HREFTYPE vtableSide = 0;
+            if (SUCCEEDED(info->GetRefTypeOfImplType(-1, &vtableSide)))
+                ASSERT_EQ(S_OK, info->GetRefTypeInfo(vtableSide, views.emplace_back().Put()));
+            for (const ComPtr<ITypeInfo>& view : views) {
+                TYPEATTR* attributes = nullptr;
+                ASSERT_EQ(S_OK, view->GetTypeAttr(&attributes));
+                const std::string name = testing::PrintToString(NameOf(view.Get(), MEMBERID_NIL)) + " kind " + std::to_string(attributes->typekind);
+                for (UINT f = 0; f < attributes->cFuncs; ++f) {
+                    FUNCDESC* function = nullptr;
+                    EXPECT_EQ(S_OK, view->GetFuncDesc(f, &function)) << name << " function " << f << " of " << attributes->cFuncs;
+                    if (function) view->ReleaseFuncDesc(function);
+                }
+                for (UINT v = 0; v < attributes->cVars; ++v) {
+                    VARDESC* variable = nullptr;
+                    EXPECT_EQ(S_OK, view->GetVarDesc(v, &variable)) << name << " variable " << v;
+                    if (variable) view->ReleaseVarDesc(variable);
+                }
+                for (UINT i = 0; i < attributes->cImplTypes; ++i) {
+                    HREFTYPE reference = 0;
+                    ComPtr<ITypeInfo> implemented;
+                    EXPECT_EQ(S_OK, view->GetRefTypeOfImplType(i, &reference)) << name << " implemented type " << i;
+                    EXPECT_EQ(S_OK, view->GetRefTypeInfo(reference, implemented.Put())) << name << " implemented type " << i;
+                }
+                view->ReleaseTypeAttr(attributes);
+            }
+        }
+    }
+}
+
+// Objects name their class as objects of the common tools do: the coclass,
+// not the interface. An internal object has no class to name.
+TEST(ClassInformation, EveryClassNamesItsCoclass) {
+    for (const layout::Class& expected : layout::Classes()) {
+        const std::string name = testing::PrintToString(std::wstring(expected.name));
+        auto object = CreateThroughFactory<IUnknown>(*expected.clsid);
+        ASSERT_TRUE(object) << name;
+        auto provider = object.As<IProvideClassInfo>();
+        ASSERT_TRUE(provider) << name;
+        EXPECT_EQ(object.Get(), provider.As<IUnknown>().Get()) << name;
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(S_OK, provider->GetClassInfo(info.Put())) << name;
+        TYPEATTR* attributes = nullptr;
+        ASSERT_EQ(S_OK, info->GetTypeAttr(&attributes));
+        EXPECT_EQ(TKIND_COCLASS, attributes->typekind) << name;
+        EXPECT_EQ(*expected.clsid, attributes->guid) << name;
+        info->ReleaseTypeAttr(attributes);
+        EXPECT_EQ(std::wstring(expected.name), NameOf(info.Get(), MEMBERID_NIL));
+        EXPECT_EQ(E_POINTER, provider->GetClassInfo(nullptr));
+    }
+
+    auto information = CreateThroughFactory<_clsKvOrviInformationA>(CLSID_clsKvOrviInformationA);
+    ComPtr<IDispatch> properties;
+    ASSERT_EQ(S_OK, information->get_GetProStdProperties(properties.Put()));
+    void* provider = &properties;
+    EXPECT_EQ(E_NOINTERFACE, properties->QueryInterface(__uuidof(IProvideClassInfo), &provider));
+    EXPECT_EQ(nullptr, provider);
 }
 
 }  // namespace

@@ -432,15 +432,50 @@ TEST_F(Files, KillStoresTheDateAndReportsUndeletableFiles) {
     EXPECT_TRUE(Exists(folder / "ro.dat"));
 }
 
+// A collection as an early-bound client hands it in, its IDispatch that of a
+// dictionary. The member reaches it through IDispatch only, since a
+// late-bound caller may pass any object with an Add.
+class DictionaryCollection final : public _Collection {
+public:
+    STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
+        if (iid != IID_IUnknown && iid != IID_IDispatch && iid != __uuidof(_Collection)) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        *object = static_cast<_Collection*>(this);
+        AddRef();
+        return S_OK;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+    STDMETHODIMP_(ULONG) Release() override { return --references; }  // lives on the test's stack
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return dictionary->GetTypeInfoCount(count); }
+    STDMETHODIMP GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override { return dictionary->GetTypeInfo(index, locale, info); }
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale, DISPID* ids) override {
+        return dictionary->GetIDsOfNames(iid, names, count, locale, ids);
+    }
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID locale, WORD flags, DISPPARAMS* params, VARIANT* result,
+                        EXCEPINFO* exception, UINT* argumentError) override {
+        return dictionary->Invoke(id, iid, locale, flags, params, result, exception, argumentError);
+    }
+    STDMETHODIMP Item(VARIANT*, VARIANT*) override { return E_NOTIMPL; }
+    STDMETHODIMP Add(VARIANT*, VARIANT*, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
+    STDMETHODIMP Count(long*) override { return E_NOTIMPL; }
+    STDMETHODIMP Remove(VARIANT*) override { return E_NOTIMPL; }
+    STDMETHODIMP _NewEnum(IUnknown**) override { return E_NOTIMPL; }
+
+    const ComPtr<IDispatch> dictionary = CreateObjectByProgId(L"Scripting.Dictionary");
+    ULONG references = 1;
+};
+
 TEST_F(Files, SubFoldersDepthFirstIntoAnyCollection) {
     folder.Folder("A");
     folder.Folder("A\\B");
     folder.Folder("A\\B\\C");
     folder.Make("A\\file.txt");
-    const ComPtr<IDispatch> paths = CreateObjectByProgId(L"Scripting.Dictionary");
+    DictionaryCollection paths;
     Bstr start(folder.W());
-    EXPECT_EQ(S_OK, utilities->FileDirectories(start.Get(), paths.Get()));
-    const Variant keys = CallByName(paths.Get(), L"Keys", DISPATCH_METHOD);
+    EXPECT_EQ(S_OK, utilities->FileDirectories(start.Get(), &paths));
+    const Variant keys = CallByName(paths.dictionary.Get(), L"Keys", DISPATCH_METHOD);
     ASSERT_EQ(VT_ARRAY | VT_VARIANT, keys.Type());
     SAFEARRAY* array = V_ARRAY(keys.Get());
     ASSERT_EQ(0, static_cast<int>(array->rgsabound[0].lLbound));
@@ -451,14 +486,14 @@ TEST_F(Files, SubFoldersDepthFirstIntoAnyCollection) {
     EXPECT_EQ(folder.W("A\\B\\C\\"), Bstr::ViewOf(V_BSTR(&items[2])));
 
     // The same folders again: the collection refuses the keys it holds.
-    EXPECT_TRUE(FAILED(utilities->FileDirectories(start.Get(), paths.Get())));
+    EXPECT_TRUE(FAILED(utilities->FileDirectories(start.Get(), &paths)));
     EXPECT_EQ(static_cast<HRESULT>(0x800A005B), utilities->FileDirectories(start.Get(), nullptr));
     Bstr empty;
-    EXPECT_EQ(static_cast<HRESULT>(0x800A0005), utilities->FileDirectories(empty.Get(), paths.Get()));
+    EXPECT_EQ(static_cast<HRESULT>(0x800A0005), utilities->FileDirectories(empty.Get(), &paths));
     Bstr leaf(folder.W("A\\B\\C"));
-    const ComPtr<IDispatch> none = CreateObjectByProgId(L"Scripting.Dictionary");
-    EXPECT_EQ(S_OK, utilities->FileDirectories(leaf.Get(), none.Get()));
-    EXPECT_EQ(0, LongOf(CallByName(none.Get(), L"Count", DISPATCH_PROPERTYGET)));
+    DictionaryCollection none;
+    EXPECT_EQ(S_OK, utilities->FileDirectories(leaf.Get(), &none));
+    EXPECT_EQ(0, LongOf(CallByName(none.dictionary.Get(), L"Count", DISPATCH_PROPERTYGET)));
 }
 
 TEST_F(Files, TreeSearchFindsAFileThreeLevelsDown) {

@@ -117,13 +117,18 @@ TEST_F(Members, DayPartsAndGreetings) {
     }
     Variant nine = DateValue(0.375);
     Bstr greeting(L"  Good "), part;
-    EXPECT_EQ(S_OK, utilities->DayPart(nine.Get(), greeting.Get(), part.Put()));
+    BSTR greetingText = greeting.Get();  // by reference, and only read
+    EXPECT_EQ(S_OK, utilities->DayPart(nine.Get(), &greetingText, part.Put()));
+    EXPECT_EQ(greeting.Get(), greetingText);
     EXPECT_EQ(L"Good morning", part.View());
     EXPECT_EQ(L"09:00", TextOf(nine));
     // Left out: the current time, written back as text.
     const LateCall now = CallMethod(dispatch.Get(), L"DayPart");
     EXPECT_EQ(S_OK, now.hr);
     EXPECT_EQ(L"afternoon", TextOf(now.result));
+    const LateCall greeted = CallNamed(dispatch.Get(), L"DayPart", {}, {{L"Greeting", TextValue(L"Hi")}});
+    EXPECT_EQ(S_OK, greeted.hr);
+    EXPECT_EQ(L"Hi afternoon", TextOf(greeted.result));
     Variant number = DoubleValue(0.8);
     EXPECT_EQ(S_OK, utilities->DayPart(number.Get(), nullptr, part.Put()));
     EXPECT_EQ(L"evening", part.View());

@@ -17,6 +17,9 @@ CheckEqual "SoundsLike accuracy skipped", "R16", u.SoundsLike("Robert", 3)
 CheckEqual "Extract default tags", "two", u.Extract("one two three")
 CheckEqual "Extract tags", "abc", u.Extract("name=[abc] rest", "[", "]")
 CheckEqual "Extract other tags", "abc", u.Extract("x=abc;y", "=", ";")
+tagStart = "["
+CheckEqual "Extract start tag by reference", "abc", u.Extract("name=[abc] rest", tagStart, "]")
+CheckEqual "Extract leaves the start tag", "[", tagStart
 CheckEqual "Gender 1", "Female", u.Gender(1)
 CheckEqual "Gender text", 2, u.Gender("Mr")
 CheckEqual "Gender type", 2, VarType(u.Gender("x"))
@@ -105,6 +108,10 @@ size = u.AsPercent(0, 5)
 CheckError "AsPercent by zero", 11, "", ""
 u.FileDirectories root, Nothing
 CheckError "FileDirectories without a collection", 91, "", ""
+u.FileDirectories root, col
+CheckError "FileDirectories into a collection that holds the keys", 457, "", ""
+u.FileDirectories root, fso
+CheckError "FileDirectories into an object without Add", 438, "", ""
 Dim dp
 dp = u.DayPart("no time")
 CheckError "DayPart of no time", 13, "", ""
