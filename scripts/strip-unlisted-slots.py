@@ -7,10 +7,6 @@ listed in the type library. The interface description declares it as a
 restricted property put of a name that also has a property putref; this
 tool deletes exactly those entries from the compiled type library while
 every other entry keeps its vtable offset.
-
-The interface's vtable size then counts listed slots only: the dispatch view
-of a dual interface reports as many functions as that size holds slots, and
-every one of them must be there to be fetched.
 """
 import struct
 import sys
@@ -20,7 +16,6 @@ FUNCFLAG_FRESTRICTED = 0x1
 HEADER_SIZE = 0x54
 TYPEINFO_SIZE = 0x64
 HELPDLL_FLAG = 0x100
-SYSKIND_MASK, SYS_WIN64 = 0xF, 3
 
 
 def i32(data, offset):
@@ -35,7 +30,6 @@ def strip(data):
     if data[:4] != b'MSFT':
         raise SystemExit('not a type library')
     varflags = i32(data, 0x14)
-    pointer_size = 8 if varflags & SYSKIND_MASK == SYS_WIN64 else 4
     count = i32(data, 0x20)
     position = HEADER_SIZE + (4 if varflags & HELPDLL_FLAG else 0) + 4 * count
     typeinfo_table = i32(data, position)  # first segment: the typeinfo table
@@ -87,8 +81,6 @@ def strip(data):
         old_length = 12 * total
         data[arrays:arrays + old_length] = array_bytes + b'\0' * (old_length - len(array_bytes))
         put_i32(data, base + 0x18, ((variables & 0xFFFF) << 16) | (functions - len(doomed)))
-        vtable_size = struct.unpack_from('<h', data, base + 0x4E)[0]
-        struct.pack_into('<h', data, base + 0x4E, vtable_size - pointer_size * len(doomed))
         removed_total += len(doomed)
     return removed_total
 
