@@ -26,6 +26,17 @@ Sub Show(value)
     pendingLabel = ""
 End Sub
 
+' Which of the two DLLs this host loaded: a 32-bit host takes the 32-bit
+' one, a 64-bit host the 64-bit one.
+Dim information, properties, hostBits
+Set information = CreateObject("Orvilib10.clsKvOrviInformationA")
+Set properties = information.GetProStdProperties
+If CreateObject("WScript.Shell").Environment("PROCESS")("PROCESSOR_ARCHITECTURE") = "x86" Then hostBits = 32 Else hostBits = 64
+Heading "Component"
+Item "  File": Show properties.Path & "\" & properties.EXEName & ".dll"
+Item "  Version": Show properties.Major & "." & properties.Minor & "." & properties.Revision
+Item "  Host process": Show hostBits & "-bit"
+
 Dim os, browser
 Set os = CreateObject("Orvilib10.clsKvOrviOsVersionInfoA")
 Heading "Operating system version record"

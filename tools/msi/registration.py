@@ -4,20 +4,20 @@
     registration.py values BEFORE.reg AFTER.reg
         prints the values that registration added, one per line, paths in
         their plain form (see plain_path)
-    registration.py wix BEFORE.reg AFTER.reg FILE_PATH FILE_ID FOLDER_ID
-        prints them as WiX RegistryValue elements, with the DLL's path
+    registration.py wix BEFORE.reg AFTER.reg (FILE_PATH FILE_ID FOLDER_ID)...
+        prints them as WiX RegistryValue elements, with each DLL's path
         written as [#FILE_ID] and its folder as [FOLDER_ID]
 
 BEFORE and AFTER are `reg export` files of HKEY_CLASSES_ROOT as one
-registry view sees it, taken around a registration of the DLL at
-FILE_PATH. The package and the check that compares an installed package
+registry view sees it, taken around the registration of the DLLs at the
+FILE_PATHs (a view sees keys the two bitnesses share, such as a type
+library's folder, as the other bitness's registration left them). The package and the check that compares an installed package
 with regsvr32 both read registrations this way, so neither is written out
 by hand.
 """
 import sys
 from xml.sax.saxutils import quoteattr
 
-ROOT = "HKEY_CLASSES_ROOT\\"
 
 
 def parse_string(text):
@@ -33,12 +33,14 @@ def parse_string(text):
 
 
 def read_export(path):
-    """{(key, value name or None): (type, data)} of a `reg export` file."""
+    """{(key, value name or None): (type, data)} of a `reg export` file;
+    each key is also there as (key, "<key>"), and keys are named below the
+    exported root."""
     with open(path, "rb") as f:
         raw = f.read()
     text = raw.decode("utf-16") if raw[:2] in (b"\xff\xfe", b"\xfe\xff") else raw.decode("utf-8")
     lines = text.replace("\r\n", "\n").split("\n")
-    values, key, pending = {}, None, ""
+    values, key, pending, root = {}, None, "", None
     for line in lines:
         line = pending + line
         if line.endswith("\\") and not line.startswith("["):
@@ -49,8 +51,8 @@ def read_export(path):
             continue
         if line.startswith("["):
             key = line[1:-1]
-            assert key.startswith(ROOT) or key == ROOT[:-1], key
-            key = key[len(ROOT):]
+            root = root or key
+            key = key[len(root) + 1:]
             values.setdefault((key, "<key>"), ("key", ""))
             continue
         if line.startswith("@="):
@@ -77,9 +79,17 @@ def plain_path(data):
     return data.rstrip("\\") if ":\\" in data else data
 
 
+def own_view(values):
+    """The classes of the view itself. A view's Wow6432Node subtree is the
+    32-bit view's classes as the system also shows them there, and belongs
+    to that view's registration; the Installer subtree is the Windows
+    Installer's record of installed packages, no registration's."""
+    return {k: v for k, v in values.items() if not k[0].lower().startswith(("wow6432node", "installer"))}
+
+
 def added(before, after):
     """The values registration wrote; it may add, never change or remove."""
-    old, new = read_export(before), read_export(after)
+    old, new = own_view(read_export(before)), own_view(read_export(after))
     changed = [k for k in old if k in new and old[k] != new[k]]
     removed = [k for k in old if k not in new]
     if changed or removed:
@@ -105,14 +115,18 @@ def main():
         for key, name, (kind, data) in entries:
             print(f"{key}\t{name if name is not None else '@'}\t{kind}\t{data}")
         return
-    file_path, file_id, folder_id = sys.argv[4:7]
-    folder = file_path.rsplit("\\", 1)[0]
+    files = [sys.argv[i:i + 3] for i in range(4, len(sys.argv), 3)]
     for key, name, (kind, data) in entries:
         if "[" in key + data or "]" in key + data or data.startswith("#"):
             sys.exit(f"a value the installer would read as a formatted text: {key} {data}")
-        data = data.replace(file_path, f"[#{file_id}]").replace(folder, f"[{folder_id}]")
-        if file_path.lower() in data.lower() or folder.lower() in data.lower():
-            sys.exit(f"the DLL's path in another spelling: {key} {data}")
+        for file_path, file_id, folder_id in files:
+            folder = file_path.rsplit("\\", 1)[0]
+            if data.lower() == file_path.lower():
+                data = f"[#{file_id}]"
+            elif data.lower() == folder.lower():
+                data = f"[{folder_id}]"
+        if any(path.rsplit("\\", 1)[0].lower() in data.lower() for path, _, _ in files):
+            sys.exit(f"a DLL's path inside another value: {key} {data}")
         attributes = f"Root=\"HKCR\" Key={quoteattr(key)}"
         if name is not None:
             attributes += f" Name={quoteattr(name)}"

@@ -1,0 +1,40 @@
+#!/usr/bin/env python3
+"""Registry snapshots of the package test, compared.
+
+    registry_diff.py left CLEAN INSTALLED REMOVED
+        prints what the install added and its removal left behind: every
+        value, and every key but the Windows Installer's own empty folders
+    registry_diff.py same BEFORE AFTER
+        prints every difference, but for the Installer's note of where it
+        last found the package (its source list)
+All files are `reg export` files of one hive."""
+import os
+import re
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "msi"))
+from registration import read_export  # noqa: E402
+
+
+def installer_folder(key, kind):
+    """An empty folder of the Installer's own tree that names no product."""
+    return kind == "key" and "\\installer" in key.lower() and not re.search(r"\{|[0-9A-F]{32}", key)
+
+
+def main():
+    mode, *files = sys.argv[1:]
+    snapshots = [read_export(f) for f in files]
+    if mode == "left":
+        clean, installed, removed = snapshots
+        left = [k for k in installed if k not in clean and k in removed and k != ("", "<key>")]
+        left = [k for k in left if not installer_folder(k[0], removed[k][0])]
+    else:
+        before, after = snapshots
+        left = [k for k in set(before) | set(after) if before.get(k) != after.get(k) and "\\sourcelist" not in k[0].lower()]
+    for key, name in sorted(left, key=lambda k: (k[0], k[1] or "")):
+        print(f"{key}  {name}")
+    sys.exit(1 if left else 0)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# The Windows Installer package under Wine: installed silently into a fresh
+# prefix, it registers exactly what regsvr32 would, serves the 32-bit and the
+# 64-bit script host and an early-bound client of each bitness, and its
+# removal leaves no file or registry value behind; a second install and a
+# removal of what is not installed fail cleanly and change nothing.
+set -uo pipefail
+source "$(dirname "$0")/../../scripts/common.sh"
+msi=$(ls build/orvilib10-*.msi 2>/dev/null | tail -1)
+[ -n "$msi" ] || { echo "FAIL: no package; run scripts/package"; exit 1; }
+work=${ORVI_MSI_WORK:-$(orvi_temporary msi-test)}
+orvi_prefix 64 msi-test
+drive=$ORVI_WINEPREFIX/drive_c
+checks=0 failures=0
+check() {  # label, command...
+  local label=$1; shift
+  checks=$((checks + 1))
+  if ! "$@"; then failures=$((failures + 1)); echo "FAIL: $label"; fi
+}
+same() { cmp -s "$1" "$2" || { diff "$1" "$2" | head -10; return 1; }; }
+contains() { grep -qF -- "$2" "$1" || { echo "  [$2] not in:"; head -20 "$1"; return 1; }; }
+
+# Every registry value and key of the software hives (the system hive holds
+# only the machine's devices, which Wine adds and drops as it likes) and
+# every file. The test's own steps (script hosts, the installer service)
+# leave traces of their own, so each check compares the snapshots around
+# the step it is about.
+hives="HKLM\\Software HKCU"
+snapshot() {  # name
+  local hive
+  for hive in $hives; do
+    scripts/wine-run reg export "$hive" "$(scripts/winpath "$work/$1.${hive%%\\*}.reg")" /y >/dev/null
+  done
+  (cd "$drive" && find . -path ./windows/temp -prune -o -path ./users -prune -o -print | sort) > "$work/$1.files"
+}
+left_behind() {  # clean, installed, removed
+  local hive status=0
+  for hive in HKLM HKCU; do
+    python3 tests/msi/registry_diff.py left "$work/$1.$hive.reg" "$work/$2.$hive.reg" "$work/$3.$hive.reg" || status=1
+  done
+  comm -12 <(comm -13 "$work/$1.files" "$work/$2.files") "$work/$3.files" | grep -v '^\./windows/Installer$' && status=1
+  return $status
+}
+unchanged() {  # before, after
+  local hive status=0
+  for hive in HKLM HKCU; do
+    python3 tests/msi/registry_diff.py same "$work/$1.$hive.reg" "$work/$2.$hive.reg" || status=1
+  done
+  same "$work/$1.files" "$work/$2.files" || status=1
+  return $status
+}
+# What registration put into HKEY_CLASSES_ROOT, as each bitness sees it.
+classes() {  # name
+  local bits
+  for bits in 32 64; do
+    ORVI_BITS=$bits scripts/wine-run reg export HKCR "$(scripts/winpath "$work/$1.classes$bits.reg")" /y >/dev/null
+  done
+}
+registered() {  # before name, after name: the values added, both views
+  local bits
+  for bits in 32 64; do
+    python3 tools/msi/registration.py values "$work/$1.classes$bits.reg" "$work/$2.classes$bits.reg" | sed "s/^/$bits /"
+  done
+}
+install() { scripts/wine-run msiexec "$@" "$(scripts/winpath "$msi")" /qn; }
+
+snapshot clean
+classes clean
+install /i; check "msiexec /i succeeds" test $? -eq 0
+snapshot installed
+classes installed
+check "32-bit DLL in the 32-bit program files" cmp -s build/x86/orvilib10.dll "$drive/Program Files (x86)/Orvilib10/orvilib10.dll"
+check "64-bit DLL in the 64-bit program files" cmp -s build/x64/orvilib10.dll "$drive/Program Files/Orvilib10/orvilib10.dll"
+check "examples and README installed" test -f "$drive/Program Files/Orvilib10/examples/sysinfo.vbs" -a -f "$drive/Program Files/Orvilib10/README.md"
+
+for bits in 32 64; do
+  [ "$bits" = 32 ] && folder='C:\Program Files (x86)\Orvilib10' host='C:\windows\syswow64\cscript.exe' dir=build/x86 ||
+                      folder='C:\Program Files\Orvilib10' host='C:\windows\system32\cscript.exe' dir=build/x64
+  scripts/wine-run "$host" //nologo "$(scripts/winpath examples/sysinfo.vbs)" 2>/dev/null | tr -d '\r' > "$work/report$bits"
+  check "$bits-bit script host loads the $bits-bit DLL" contains "$work/report$bits" "$folder\\orvilib10.dll"
+  check "$bits-bit script host reports its bitness" contains "$work/report$bits" "Host process              $bits-bit"
+  check "$bits-bit report runs to its end" contains "$work/report$bits" "Virtual (KB total/free)"
+  scripts/wine-run "$dir/tests/early_bound_client.exe" 2>/dev/null | tr -d '\r' > "$work/client$bits"
+  check "$bits-bit early-bound client" contains "$work/client$bits" "Platform: WIN32_NT"
+done
+
+snapshot used
+install /i; status=$?
+check "a second install does nothing or fails cleanly (status $status)" test $status -eq 0 -o $status -eq 1638
+snapshot again
+check "a second install changes nothing" unchanged used again
+
+install /x; check "msiexec /x succeeds" test $? -eq 0
+snapshot removed
+check "removal leaves nothing the install added" left_behind clean installed removed
+install /x; status=$?
+# Windows answers 1605 (unknown product); Wine 8 has nothing to do and says 0.
+check "removing what is not installed fails cleanly or does nothing (status $status)" test $status -eq 1605 -o $status -eq 0
+snapshot removed-again
+check "removing what is not installed changes nothing" unchanged removed removed-again
+
+# regsvr32 of the same files in the same places registers the same values.
+classes unregistered
+for bits in 32 64; do
+  [ "$bits" = 32 ] && folder='Program Files (x86)' dir=build/x86 || folder='Program Files' dir=build/x64
+  mkdir -p "$drive/$folder/Orvilib10" && cp "$dir/orvilib10.dll" "$drive/$folder/Orvilib10/"
+  ORVI_BITS=$bits scripts/wine-run regsvr32 /s "C:\\$folder\\Orvilib10\\orvilib10.dll"
+done
+classes regsvr32
+registered clean installed > "$work/by-package"
+registered unregistered regsvr32 > "$work/by-regsvr32"
+check "the package registers what regsvr32 registers" same "$work/by-regsvr32" "$work/by-package"
+check "both DLLs' whole registration" test "$(wc -l < "$work/by-package")" -gt 300
+
+echo "$checks checks, $failures failed"
+[ "$failures" -eq 0 ]
