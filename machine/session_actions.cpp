@@ -11,6 +11,7 @@
 #include "ansi.h"
 #include "com_ptr.h"
 #include "errors.h"
+#include "handles.h"
 #include "system_function.h"
 
 namespace orvi::session {
@@ -30,12 +31,6 @@ const SystemFunction<SQLRETURN(SQL_API*)(SQLHENV)> sqlFreeEnv{"odbc32.dll", "SQL
 const SystemFunction<SQLRETURN(SQL_API*)(SQLHENV, SQLUSMALLINT, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*, SQLCHAR*, SQLSMALLINT, SQLSMALLINT*)>
     sqlDataSources{"odbc32.dll", "SQLDataSources"};
 const SystemFunction<decltype(&InternetGetConnectedState)> internetGetConnectedState{"wininet.dll", "InternetGetConnectedState"};
-
-// Handles crossing the interface as 32-bit values widen with their sign.
-template <class Handle>
-Handle HandleFrom(long value) {
-    return reinterpret_cast<Handle>(static_cast<LONG_PTR>(value));
-}
 
 constexpr std::array<const wchar_t*, 13> kApplets = {
     L"sysdm.cpl,,0", L"inetcpl.cpl,,0", L"modem.cpl", L"appwiz.cpl,,1", L"sysdm.cpl @1", L"mmsys.cpl @1", L"netcpl.cpl",

@@ -9,6 +9,7 @@
 #include "ansi.h"
 #include "com_object.h"
 #include "application_properties.h"
+#include "handles.h"
 #include "late_bound.h"
 #include "machine/pure/about_texts.h"
 #include "machine/session_actions.h"
@@ -84,14 +85,6 @@ private:
     bool quiet = false;
 };
 
-// A device-context handle read from an automation value.
-HDC HandleFrom(const Variant& value) {
-    Variant converted;
-    const HRESULT hr = VariantChangeType(converted.Put(), const_cast<VARIANT*>(value.Get()), 0, VT_I4);
-    if (hr == DISP_E_OVERFLOW) Raise(errOverflow);
-    if (FAILED(hr)) Raise(value.Type() == VT_NULL ? errInvalidNull : errTypeMismatch);
-    return reinterpret_cast<HDC>(static_cast<std::intptr_t>(V_I4(converted.Get())));
-}
 
 // An empty text or one holding a NUL names no drive the system could be
 // asked about (it would read them as the current drive or a shorter name).
@@ -130,7 +123,7 @@ public:
         return Produce(result, [&] {
             lastSystemError = 0;
             if (!frmForm || !*frmForm) Raise(errObjectNotSet);
-            const HDC handle = HandleFrom(CallByName(*frmForm, L"HDC", DISPATCH_PROPERTYGET));
+            const HDC handle = HandleFrom<HDC>(HandleValueOf(CallByName(*frmForm, L"HDC", DISPATCH_PROPERTYGET), errInvalidNull));
             const std::int64_t bits = getDeviceCaps(handle, BITSPIXEL);
             const std::int64_t planes = getDeviceCaps(handle, PLANES);
             lastSystemError = static_cast<long>(LastSystemError());

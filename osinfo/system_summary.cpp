@@ -4,6 +4,7 @@
 
 #include "com_object.h"
 #include "conversions.h"
+#include "handles.h"
 #include "late_bound.h"
 #include "orvilib10_h.h"
 #include "os_version_query.h"
@@ -65,12 +66,7 @@ public:
     STDMETHODIMP GetDisplayBitsPerPixel(IDispatch** frmForm, long* result) override {
         return Produce(result, [&] {
             if (!frmForm || !*frmForm) Raise(errObjectNotSet);
-            Variant handle = CallByName(*frmForm, L"HDC", DISPATCH_PROPERTYGET);
-            Variant number;
-            const HRESULT converted = VariantChangeType(number.Get(), handle.Get(), 0, VT_I4);
-            if (converted == DISP_E_OVERFLOW) Raise(errOverflow);
-            if (FAILED(converted)) Raise(errTypeMismatch);
-            HDC context = reinterpret_cast<HDC>(static_cast<INT_PTR>(V_I4(number.Get())));
+            const HDC context = HandleFrom<HDC>(HandleValueOf(CallByName(*frmForm, L"HDC", DISPATCH_PROPERTYGET), errTypeMismatch));
             return static_cast<long>(getDeviceCaps(context, BITSPIXEL));
         });
     }

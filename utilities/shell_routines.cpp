@@ -11,6 +11,7 @@
 #include "com_ptr.h"
 #include "error_object.h"
 #include "errors.h"
+#include "handles.h"
 #include "component_identity.h"
 #include "late_bound.h"
 #include "module.h"
@@ -71,7 +72,7 @@ bool Launch(LaunchRequest& request) {
         }
         const std::string parameters = hasParametersOrFolder ? ToAnsi(request.parameters) : std::string();
         const std::string folder = hasParametersOrFolder ? ToAnsi(request.defaultDirectory) : std::string();
-        const HINSTANCE result = shellExecute(reinterpret_cast<HWND>(static_cast<LONG_PTR>(request.owner)), operation.c_str(),
+        const HINSTANCE result = shellExecute(HandleFrom<HWND>(request.owner), operation.c_str(),
                                               file.c_str(), parameters.c_str(), folder.c_str(), show);
         returned = static_cast<long>(reinterpret_cast<LONG_PTR>(result));
     });
@@ -92,7 +93,7 @@ std::wstring ProposeDllBaseAddress() {
 }
 
 void KeepOnTop(long window, bool onTop) {
-    setWindowPos(reinterpret_cast<HWND>(static_cast<LONG_PTR>(window)), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+    setWindowPos(HandleFrom<HWND>(window), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE);
 }
 

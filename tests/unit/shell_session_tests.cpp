@@ -189,6 +189,77 @@ TEST(FormOnTop, TopmostAndBackKeepingPlaceAndSize) {
     EXPECT_EQ(3u, positions[0].flags);
 }
 
+// A handle with its top bit set (above 2^31 read unsigned) reaches the
+// system widened with its sign, in both bitnesses. A form may give its HDC
+// as a Long, as the same 32 bits unsigned, as a 64-bit host's integer or as
+// a Double; past 32 bits it is an overflow.
+HANDLE seenHandle = nullptr;
+BOOL WINAPI SeeWindow(HWND window, HWND, int, int, int, int, UINT) {
+    seenHandle = window;
+    return TRUE;
+}
+BOOL WINAPI SeeIconContext(HDC context, int, int, HICON) {
+    seenHandle = context;
+    return TRUE;
+}
+int WINAPI SeeCapsContext(HDC context, int) {
+    seenHandle = context;
+    return 4;
+}
+
+TEST(Handles, WithTheTopBitSetWidenWithTheirSign) {
+    constexpr long high = static_cast<long>(0x80001234u);
+    const HANDLE widened = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(high));
+    SubstituteScope scope;
+    scope.Replace<decltype(&::SetWindowPos)>("user32.dll", "SetWindowPos", &SeeWindow);
+    scope.Replace<decltype(&::DrawIcon)>("user32.dll", "DrawIcon", &SeeIconContext);
+    scope.Replace<decltype(&::GetDeviceCaps)>("gdi32.dll", "GetDeviceCaps", &SeeCapsContext);
+    auto utilities = NewUtilities();
+    auto machine = NewMachine();
+    auto summary = CreateThroughFactory<_clsKvOrviInformationB>(__uuidof(clsKvOrviInformationB));
+
+    long window = high;
+    VARIANT_BOOL onTop = VARIANT_TRUE;
+    seenHandle = nullptr;
+    EXPECT_EQ(S_OK, utilities->FormOnTop(&window, &onTop));
+    EXPECT_EQ(widened, seenHandle) << "FormOnTop";
+    seenHandle = nullptr;
+    EXPECT_EQ(S_OK, machine->DrawIcon(high, 0, 0, 1));
+    EXPECT_EQ(widened, seenHandle) << "DrawIcon";
+
+    const auto value = [](VARTYPE type, auto assign) {
+        Variant made;
+        VARIANT* raw = made.Put();
+        V_VT(raw) = type;
+        assign(*raw);
+        return made;
+    };
+    const struct {
+        const char* form;
+        Variant hdc;
+        HRESULT expected;
+    } forms[] = {
+        {"Long", LongValue(high), S_OK},
+        {"unsigned", value(VT_UI4, [](VARIANT& v) { V_UI4(&v) = 0x80001234u; }), S_OK},
+        {"64-bit, zero-extended", value(VT_I8, [](VARIANT& v) { V_I8(&v) = 0x80001234ll; }), S_OK},
+        {"64-bit, sign-extended", value(VT_I8, [](VARIANT& v) { V_I8(&v) = static_cast<LONGLONG>(high); }), S_OK},
+        {"Double", value(VT_R8, [](VARIANT& v) { V_R8(&v) = 2147488308.0; }), S_OK},
+        {"past 32 bits", value(VT_R8, [](VARIANT& v) { V_R8(&v) = 4294967296.0; }), ErrorHResult(6)},
+    };
+    for (const auto& form : forms) {
+        FakeForm object(form.hdc);
+        IDispatch* argument = &object;
+        double colors = 0;
+        long bits = 0;
+        seenHandle = nullptr;
+        EXPECT_EQ(form.expected, machine->get_MaxScreenColors(&argument, &colors)) << form.form;
+        if (form.expected == S_OK) EXPECT_EQ(widened, seenHandle) << "MaxScreenColors, " << form.form;
+        seenHandle = nullptr;
+        EXPECT_EQ(form.expected, summary->GetDisplayBitsPerPixel(&argument, &bits)) << form.form;
+        if (form.expected == S_OK) EXPECT_EQ(widened, seenHandle) << "GetDisplayBitsPerPixel, " << form.form;
+    }
+}
+
 TEST(DLLBaseAddress, ManyDrawsInRangeAndFormat) {
     auto utilities = NewUtilities();
     for (int draw = 0; draw < 300; ++draw) {
