@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks a built DLL file: its machine, its export table (exactly the four
-# entry points) and that it imports system DLLs only.
+# entry points) and that it imports system DLLs only; the 32-bit DLL imports
+# only functions that Windows 95 and NT 4.0 export (tests/imports32.allow).
 set -euo pipefail
 dll=$1 machine=$2
 dump=$(x86_64-w64-mingw32-objdump -p "$dll")
@@ -18,4 +19,17 @@ for lib in $imports; do
     *) fail "imports a non-system DLL: $lib" ;;
   esac
 done
+if [ "$machine" = i386 ]; then
+  allow=$(dirname "$0")/imports32.allow
+  bad=$(grep -v '^#' "$allow" | awk '$3 !~ /^95(\+automation|\+runtime)?$/ || $4 !~ /^NT(3\.1|3\.5|3\.51|4\.0)$/')
+  [ -z "$bad" ] || fail "the allowlist names functions of later releases: $bad"
+  unlisted=$(sed -n '/The Import Tables/,/The Export Tables/p' <<<"$dump" |
+    awk '/DLL Name:/{dll=tolower($3); next} dll && NF==3 && $1 ~ /^[0-9a-f]+$/ {print dll, $3}' |
+    while read -r lib function; do
+      grep -v '^#' "$allow" | awk -v l="$lib" -v f="$function" 'tolower($1)==l && $2==f {found=1} END {exit !found}' ||
+        echo "$lib $function"
+    done)
+  [ -z "$unlisted" ] || fail "imports functions that Windows 95 or NT 4.0 lacks (not in $allow): $(echo $unlisted)"
+  imports+="($(grep -vc '^#' "$allow") functions allowed)"
+fi
 echo "ok: $dll ($machine) exports: $exports imports: $imports"
