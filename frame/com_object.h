@@ -8,6 +8,7 @@
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
+#include <algorithm>
 #include <atomic>
 #include <string_view>
 #include <type_traits>
@@ -116,24 +117,22 @@ public:
         (*info = typeInfo.Get())->AddRef();
         return S_OK;
     }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        if (!names || !ids || std::find(names, names + count, nullptr) != names + count) return E_INVALIDARG;
         const HRESULT hr = LoadTypeInfo();
         return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo.Get(), names, count, ids);
     }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override {
-        const HRESULT hr = LoadTypeInfo();
-        if (FAILED(hr)) return hr;
-        HRESULT invoked = InvokeAs(id, flags, params, result, exception, argumentError);
-        // Reading the value of a method (a default method, say) calls it, as
-        // automation clients expect.
-        if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_PROPERTYGET)
-            invoked = InvokeAs(id, DISPATCH_METHOD, params, result, exception, argumentError);
-        // A script statement calls a read property as a method (for example
-        // one that takes an argument and changes a setting): read it.
-        else if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_METHOD)
-            invoked = InvokeAs(id, DISPATCH_PROPERTYGET, params, result, exception, argumentError);
-        return invoked;
+        if (result) VariantInit(result);
+        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+        HRESULT hr = CheckCallShape(flags, params, argumentError);
+        if (SUCCEEDED(hr)) hr = LoadTypeInfo();
+        if (SUCCEEDED(hr)) hr = InvokeAs(id, flags, *params, result, exception, argumentError);
+        // A failed call hands back no value, not even an empty text.
+        if (FAILED(hr) && result) VariantClear(result);
+        return hr;
     }
 
     // ISupportErrorInfo
@@ -192,22 +191,25 @@ protected:
     }
 
 private:
-    // One call through the type information, its arguments made ready first.
-    HRESULT InvokeAs(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
+    // One call through the type information, its arguments made ready
+    // first; the member is called as the kind it is (a script may read a
+    // method or call a property read).
+    HRESULT InvokeAs(DISPID id, WORD flags, const DISPPARAMS& params, VARIANT* result, EXCEPINFO* exception,
+                     UINT* argumentError) {
+        const MemberPlan* plan = plans.Find(typeInfo.Get(), id, flags);
+        if (!plan) return DISP_E_MEMBERNOTFOUND;
         DispatchArguments prepared;
-        const HRESULT preparation = prepared.Prepare(Plans().Find(typeInfo.Get(), id, flags), params, argumentError);
+        const HRESULT preparation = prepared.Prepare(*plan, params, argumentError);
         if (FAILED(preparation)) return preparation;
-        const HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags,
-                                           preparation == S_OK ? prepared.Params() : params, result, exception, argumentError);
+        const HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, static_cast<WORD>(plan->kind),
+                                           prepared.Params(), result, exception, argumentError);
         prepared.WriteBack();
         return invoked;
     }
 
-    // Every object of the class shares one type information, and so one set of plans.
-    static MemberPlans& Plans() {
-        static MemberPlans plans;
-        return plans;
-    }
+    // Every object of the class shares one type information, and so one
+    // set of plans (constant-initialised: no guard on first use).
+    static inline MemberPlans plans;
 
     // From the type library; a class whose interface is not in it (an
     // internal class) provides its own through a public static TypeInfo().
