@@ -8,7 +8,6 @@
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
-#include <algorithm>
 #include <atomic>
 #include <string_view>
 #include <type_traits>
@@ -118,21 +117,14 @@ public:
         return S_OK;
     }
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        if (!names || !ids || std::find(names, names + count, nullptr) != names + count) return E_INVALIDARG;
-        const HRESULT hr = LoadTypeInfo();
-        return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo.Get(), names, count, ids);
+        const HRESULT loaded = LoadTypeInfo();
+        return NamesThroughTypeInfo(typeInfo.Get(), loaded, iid, names, count, ids);
     }
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override {
-        if (result) VariantInit(result);
-        if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
-        HRESULT hr = CheckCallShape(flags, params, argumentError);
-        if (SUCCEEDED(hr)) hr = LoadTypeInfo();
-        if (SUCCEEDED(hr)) hr = InvokeAs(id, flags, *params, result, exception, argumentError);
-        // A failed call hands back no value, not even an empty text.
-        if (FAILED(hr) && result) VariantClear(result);
-        return hr;
+        const HRESULT loaded = LoadTypeInfo();
+        const LateBoundCall call{static_cast<Itf*>(this), id, flags, params, result, exception, argumentError};
+        return InvokeThroughTypeInfo(call, typeInfo.Get(), loaded, iid, plans);
     }
 
     // ISupportErrorInfo
@@ -191,22 +183,6 @@ protected:
     }
 
 private:
-    // One call through the type information, its arguments made ready
-    // first; the member is called as the kind it is (a script may read a
-    // method or call a property read).
-    HRESULT InvokeAs(DISPID id, WORD flags, const DISPPARAMS& params, VARIANT* result, EXCEPINFO* exception,
-                     UINT* argumentError) {
-        const MemberPlan* plan = plans.Find(typeInfo.Get(), id, flags);
-        if (!plan) return DISP_E_MEMBERNOTFOUND;
-        DispatchArguments prepared;
-        const HRESULT preparation = prepared.Prepare(*plan, params, argumentError);
-        if (FAILED(preparation)) return preparation;
-        const HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, static_cast<WORD>(plan->kind),
-                                           prepared.Params(), result, exception, argumentError);
-        prepared.WriteBack();
-        return invoked;
-    }
-
     // Every object of the class shares one type information, and so one
     // set of plans (constant-initialised: no guard on first use).
     static inline MemberPlans plans;

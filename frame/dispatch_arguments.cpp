@@ -3,13 +3,78 @@
 #include <oleauto.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <memory>
+#include <memory_resource>
 #include <optional>
 
 #include "pure/numeric.h"
 
 namespace orvi {
+
+// What a member's parameters are, read once from the type information.
+struct ParameterPlan {
+    DISPID namedId;      // the parameter's index, as named arguments give it; DISPID_PROPERTYPUT for a put's value
+    VARTYPE base;        // the automation type the parameter stands for; VT_EMPTY: handed on as it is
+    GUID objectInterface;  // for an object parameter, the interface the object must answer to
+    bool ownInterface;     // ... when that is an interface of its own, not IDispatch or IUnknown
+    bool byReference;
+    bool hasDefault;
+    bool optional;
+    VARIANT defaultValue;  // converted to `base`; owned by the plan
+};
+
+struct MemberPlan {
+    DISPID id;
+    INVOKEKIND kind;
+    std::vector<ParameterPlan> parameters;
+
+    MemberPlan(DISPID id, INVOKEKIND kind) : id(id), kind(kind) {}
+    MemberPlan(MemberPlan&&) noexcept;
+    MemberPlan& operator=(MemberPlan&&) noexcept;
+    MemberPlan(const MemberPlan&) = delete;
+    MemberPlan& operator=(const MemberPlan&) = delete;
+    ~MemberPlan();
+};
+
+// One call's arguments, made ready by its member's plan.
+class DispatchArguments {
+public:
+    DispatchArguments() = default;
+    ~DispatchArguments();
+    DispatchArguments(const DispatchArguments&) = delete;
+    DispatchArguments& operator=(const DispatchArguments&) = delete;
+
+    // Prepares a call by its member's plan. A failure is the HRESULT for
+    // the caller, with `argumentError` naming the argument at fault.
+    HRESULT Prepare(const MemberPlan& plan, const DISPPARAMS& params, UINT* argumentError);
+    DISPPARAMS* Params() { return &prepared; }
+    // Hands the member's changes of converted by-reference copies to the
+    // caller's variables.
+    void WriteBack();
+
+private:
+    // A caller's variable behind a converted by-reference copy.
+    struct Returned {
+        VARIANT* callerVariable;  // VT_VARIANT|VT_BYREF's target, or a typed reference
+        std::size_t temporary;
+        VARIANT before;           // the copy as the member received it
+        bool ownsBefore;          // `before` holds its own text
+    };
+    HRESULT Supply(const ParameterPlan& parameter, const VARIANT* supplied, VARIANT& argument);
+
+    // A call's few arguments live in the object itself; the heap is used
+    // only past that.
+    alignas(std::max_align_t) std::byte storage[1024];
+    std::pmr::monotonic_buffer_resource arena{storage, sizeof storage};
+    std::pmr::vector<VARIANT> temporaries{&arena};  // converted values, owned
+    std::pmr::vector<VARIANT> arguments{&arena};    // what DispInvoke receives, reversed
+    std::pmr::vector<Returned> returned{&arena};
+    DISPID putValue = DISPID_PROPERTYPUT;
+    DISPPARAMS prepared{};
+};
+
 namespace {
 
 constexpr VARTYPE kVariantReference = VT_VARIANT | VT_BYREF;
@@ -76,6 +141,7 @@ bool DescribeObject(ITypeInfo* info, const TYPEDESC& type, ParameterPlan& parame
     if (!IsInterface(target)) return false;
     parameter.base = target.kind == TKIND_DISPATCH || (target.flags & TYPEFLAG_FDISPATCHABLE) ? VT_DISPATCH : VT_UNKNOWN;
     parameter.objectInterface = target.guid;
+    parameter.ownInterface = true;
     return true;
 }
 
@@ -118,6 +184,7 @@ std::vector<MemberPlan> BuildPlans(ITypeInfo* info) {
     if (!info || FAILED(info->GetTypeAttr(&attributes)) || !attributes) return plans;
     const UINT functions = attributes->cFuncs;
     info->ReleaseTypeAttr(attributes);
+    plans.reserve(functions);
     for (UINT index = 0; index < functions; ++index) {
         FuncDescHolder function{info};
         if (FAILED(info->GetFuncDesc(index, &function.desc)) || !function.desc) continue;
@@ -126,13 +193,14 @@ std::vector<MemberPlan> BuildPlans(ITypeInfo* info) {
         if (desc.wFuncFlags & FUNCFLAG_FRESTRICTED) continue;
         MemberPlan& plan = plans.emplace_back(desc.memid, desc.invkind);
         const bool put = desc.invkind == INVOKE_PROPERTYPUT || desc.invkind == INVOKE_PROPERTYPUTREF;
+        plan.parameters.reserve(static_cast<std::size_t>(desc.cParams));
         // Parameters a caller supplies: all but the result and a locale.
         for (SHORT i = 0; i < desc.cParams; ++i) {
             const ELEMDESC& element = desc.lprgelemdescParam[i];
             const USHORT flags = element.paramdesc.wParamFlags;
             if (flags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) continue;
             ParameterPlan& parameter = plan.parameters.emplace_back(ParameterPlan{
-                put && i == desc.cParams - 1 ? DISPID_PROPERTYPUT : i, VT_EMPTY, GUID{}, false,
+                put && i == desc.cParams - 1 ? DISPID_PROPERTYPUT : i, VT_EMPTY, GUID{}, false, false,
                 (flags & PARAMFLAG_FHASDEFAULT) != 0, (flags & PARAMFLAG_FOPT) != 0, {}});
             VariantInit(&parameter.defaultValue);
             Describe(info, element.tdesc, parameter);
@@ -478,7 +546,9 @@ const MemberPlan* MemberPlans::Find(ITypeInfo* info, DISPID id, WORD flags) {
     return nullptr;
 }
 
-HRESULT CheckCallShape(WORD flags, const DISPPARAMS* params, UINT* argumentError) {
+// The shape of the call itself: flags automation defines, and counts and
+// pointers that agree with each other. Checked before anything is read.
+static HRESULT CheckCallShape(WORD flags, const DISPPARAMS* params, UINT* argumentError) {
     switch (flags) {
     case DISPATCH_METHOD: case DISPATCH_PROPERTYGET: case DISPATCH_METHOD | DISPATCH_PROPERTYGET:
     case DISPATCH_PROPERTYPUT: case DISPATCH_PROPERTYPUTREF: case DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF:
@@ -501,6 +571,32 @@ HRESULT CheckCallShape(WORD flags, const DISPPARAMS* params, UINT* argumentError
             return hr;
         }
     return S_OK;
+}
+
+HRESULT InvokeThroughTypeInfo(const LateBoundCall& call, ITypeInfo* info, HRESULT loaded, REFIID iid, MemberPlans& plans) {
+    if (call.result) VariantInit(call.result);
+    HRESULT hr = iid == IID_NULL ? CheckCallShape(call.flags, call.params, call.argumentError) : DISP_E_UNKNOWNINTERFACE;
+    if (SUCCEEDED(hr)) hr = loaded;
+    const MemberPlan* plan = SUCCEEDED(hr) ? plans.Find(info, call.id, call.flags) : nullptr;
+    if (SUCCEEDED(hr) && !plan) hr = DISP_E_MEMBERNOTFOUND;
+    if (SUCCEEDED(hr)) {
+        DispatchArguments prepared;
+        hr = prepared.Prepare(*plan, *call.params, call.argumentError);
+        if (SUCCEEDED(hr)) {
+            const WORD kind = (plan->kind & call.flags) ? call.flags : static_cast<WORD>(plan->kind);
+            hr = DispInvoke(call.object, info, call.id, kind, prepared.Params(), call.result, call.exception,
+                            call.argumentError);
+            prepared.WriteBack();
+        }
+    }
+    if (FAILED(hr) && call.result) VariantClear(call.result);
+    return hr;
+}
+
+HRESULT NamesThroughTypeInfo(ITypeInfo* info, HRESULT loaded, REFIID iid, LPOLESTR* names, UINT count, DISPID* ids) {
+    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids || std::find(names, names + count, nullptr) != names + count) return E_INVALIDARG;
+    return FAILED(loaded) ? loaded : DispGetIDsOfNames(info, names, count, ids);
 }
 
 DispatchArguments::~DispatchArguments() {
@@ -532,6 +628,7 @@ HRESULT DispatchArguments::Prepare(const MemberPlan& plan, const DISPPARAMS& par
     }
     // A property's new value comes as the named argument automation defines for it.
     if (put && !valueNamed) return DISP_E_PARAMNOTFOUND;
+    if (count == 0) return S_OK;  // nothing to prepare: `prepared` stays empty
 
     // Arguments point into the temporaries, which must therefore never move.
     temporaries.reserve(count);
@@ -587,9 +684,8 @@ HRESULT DispatchArguments::Supply(const ParameterPlan& parameter, const VARIANT*
         const VARIANT* source = supplied;
         if (V_VT(supplied) == kVariantReference) source = V_VARIANTREF(supplied);
         if ((V_VT(source) & VT_BYREF) || source != supplied) callerVariable = const_cast<VARIANT*>(source);
-        const bool plainObject = parameter.objectInterface == IID_IDispatch || parameter.objectInterface == IID_IUnknown ||
-                                 (parameter.base != VT_DISPATCH && parameter.base != VT_UNKNOWN);
-        if (parameter.byReference && plainObject) {
+        // An object of an interface of its own is always asked for that interface.
+        if (parameter.byReference && !parameter.ownInterface) {
             if (parameter.base == VT_VARIANT && source != supplied && !(V_VT(source) & VT_BYREF)) {
                 argument = *supplied;  // the caller's own Variant
                 return S_OK;

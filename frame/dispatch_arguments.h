@@ -19,34 +19,11 @@
 #include <oaidl.h>
 
 #include <atomic>
-#include <cstddef>
-#include <memory_resource>
 #include <vector>
 
 namespace orvi {
 
-struct ParameterPlan {
-    DISPID namedId;      // the parameter's index, as named arguments give it; DISPID_PROPERTYPUT for a put's value
-    VARTYPE base;        // the automation type the parameter stands for; VT_EMPTY: handed on as it is
-    GUID objectInterface;  // for an object parameter, the interface the object must answer to
-    bool byReference;
-    bool hasDefault;
-    bool optional;
-    VARIANT defaultValue;  // converted to `base`; owned by the plan
-};
-
-struct MemberPlan {
-    DISPID id;
-    INVOKEKIND kind;
-    std::vector<ParameterPlan> parameters;
-
-    MemberPlan(DISPID id, INVOKEKIND kind) : id(id), kind(kind) {}
-    MemberPlan(MemberPlan&&) noexcept;
-    MemberPlan& operator=(MemberPlan&&) noexcept;
-    MemberPlan(const MemberPlan&) = delete;
-    MemberPlan& operator=(const MemberPlan&) = delete;
-    ~MemberPlan();
-};
+struct MemberPlan;
 
 // The plans of every member of one interface. The first call builds them
 // all and publishes them with one interlocked exchange, so reading needs no
@@ -67,44 +44,23 @@ private:
     std::atomic<const std::vector<MemberPlan>*> published{nullptr};
 };
 
-// The shape of the call itself: flags automation defines, and counts and
-// pointers that agree with each other. Checked before anything is read.
-HRESULT CheckCallShape(WORD flags, const DISPPARAMS* params, UINT* argumentError);
-
-class DispatchArguments {
-public:
-    DispatchArguments() = default;
-    ~DispatchArguments();
-    DispatchArguments(const DispatchArguments&) = delete;
-    DispatchArguments& operator=(const DispatchArguments&) = delete;
-
-    // Prepares a call by its member's plan. A failure is the HRESULT for
-    // the caller, with `argumentError` naming the argument at fault.
-    HRESULT Prepare(const MemberPlan& plan, const DISPPARAMS& params, UINT* argumentError);
-    DISPPARAMS* Params() { return &prepared; }
-    // Hands the member's changes of converted by-reference copies to the
-    // caller's variables.
-    void WriteBack();
-
-private:
-    // A caller's variable behind a converted by-reference copy.
-    struct Returned {
-        VARIANT* callerVariable;  // VT_VARIANT|VT_BYREF's target, or a typed reference
-        std::size_t temporary;
-        VARIANT before;           // the copy as the member received it
-        bool ownsBefore;          // `before` holds its own text
-    };
-    HRESULT Supply(const ParameterPlan& parameter, const VARIANT* supplied, VARIANT& argument);
-
-    // A call's few arguments live in the object itself; the heap is used
-    // only past that.
-    alignas(std::max_align_t) std::byte storage[1024];
-    std::pmr::monotonic_buffer_resource arena{storage, sizeof storage};
-    std::pmr::vector<VARIANT> temporaries{&arena};  // converted values, owned
-    std::pmr::vector<VARIANT> arguments{&arena};    // what DispInvoke receives, reversed
-    std::pmr::vector<Returned> returned{&arena};
-    DISPID putValue = DISPID_PROPERTYPUT;
-    DISPPARAMS prepared{};
+// One IDispatch::Invoke as the caller made it.
+struct LateBoundCall {
+    IDispatch* object;
+    DISPID id;
+    WORD flags;
+    DISPPARAMS* params;
+    VARIANT* result;
+    EXCEPINFO* exception;
+    UINT* argumentError;
 };
+
+// IDispatch of every class, out of the class template so that each class
+// carries only a call into it: the call's shape checked, its member found
+// by plan and called as the kind it is, through DispInvoke with the
+// arguments made ready. A failed call hands back no value. `loaded` is the
+// outcome of loading `info`.
+HRESULT InvokeThroughTypeInfo(const LateBoundCall& call, ITypeInfo* info, HRESULT loaded, REFIID iid, MemberPlans& plans);
+HRESULT NamesThroughTypeInfo(ITypeInfo* info, HRESULT loaded, REFIID iid, LPOLESTR* names, UINT count, DISPID* ids);
 
 }  // namespace orvi
