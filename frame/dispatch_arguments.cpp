@@ -503,6 +503,33 @@ void StoreInCaller(VARIANT& variable, VARIANT& value) {
     }
 }
 
+// The shape of the call itself: flags automation defines, and counts and
+// pointers that agree with each other. Checked before anything is read.
+HRESULT CheckCallShape(WORD flags, const DISPPARAMS* params, UINT* argumentError) {
+    switch (flags) {
+    case DISPATCH_METHOD: case DISPATCH_PROPERTYGET: case DISPATCH_METHOD | DISPATCH_PROPERTYGET:
+    case DISPATCH_PROPERTYPUT: case DISPATCH_PROPERTYPUTREF: case DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF:
+        break;
+    default:
+        return DISP_E_MEMBERNOTFOUND;  // no member takes such a call
+    }
+    if (!params || (params->cArgs && !params->rgvarg) || params->cNamedArgs > params->cArgs ||
+        (params->cNamedArgs && !params->rgdispidNamedArgs))
+        return E_INVALIDARG;
+    for (UINT k = 0; k < params->cNamedArgs; ++k)
+        for (UINT j = 0; j < k; ++j)
+            if (params->rgdispidNamedArgs[j] == params->rgdispidNamedArgs[k]) {
+                if (argumentError) *argumentError = k;
+                return E_INVALIDARG;
+            }
+    for (UINT i = 0; i < params->cArgs; ++i)
+        if (const HRESULT hr = CheckArgument(params->rgvarg[i], false); FAILED(hr)) {
+            if (argumentError) *argumentError = i;
+            return hr;
+        }
+    return S_OK;
+}
+
 }  // namespace
 
 MemberPlan::MemberPlan(MemberPlan&& other) noexcept : id(other.id), kind(other.kind), parameters(std::move(other.parameters)) {
@@ -544,33 +571,6 @@ const MemberPlan* MemberPlans::Find(ITypeInfo* info, DISPID id, WORD flags) {
     for (auto plan = first; plan != last; ++plan)
         if (plan->kind & accepted) return &*plan;
     return nullptr;
-}
-
-// The shape of the call itself: flags automation defines, and counts and
-// pointers that agree with each other. Checked before anything is read.
-static HRESULT CheckCallShape(WORD flags, const DISPPARAMS* params, UINT* argumentError) {
-    switch (flags) {
-    case DISPATCH_METHOD: case DISPATCH_PROPERTYGET: case DISPATCH_METHOD | DISPATCH_PROPERTYGET:
-    case DISPATCH_PROPERTYPUT: case DISPATCH_PROPERTYPUTREF: case DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF:
-        break;
-    default:
-        return DISP_E_MEMBERNOTFOUND;  // no member takes such a call
-    }
-    if (!params || (params->cArgs && !params->rgvarg) || params->cNamedArgs > params->cArgs ||
-        (params->cNamedArgs && !params->rgdispidNamedArgs))
-        return E_INVALIDARG;
-    for (UINT k = 0; k < params->cNamedArgs; ++k)
-        for (UINT j = 0; j < k; ++j)
-            if (params->rgdispidNamedArgs[j] == params->rgdispidNamedArgs[k]) {
-                if (argumentError) *argumentError = k;
-                return E_INVALIDARG;
-            }
-    for (UINT i = 0; i < params->cArgs; ++i)
-        if (const HRESULT hr = CheckArgument(params->rgvarg[i], false); FAILED(hr)) {
-            if (argumentError) *argumentError = i;
-            return hr;
-        }
-    return S_OK;
 }
 
 HRESULT InvokeThroughTypeInfo(const LateBoundCall& call, ITypeInfo* info, HRESULT loaded, REFIID iid, MemberPlans& plans) {
