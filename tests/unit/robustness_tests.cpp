@@ -254,7 +254,14 @@ bool Searches(const std::wstring& member) {
 // The call under way, printed if the process dies in it.
 char current[256] = "(no call yet)";
 LONG WINAPI ReportCrash(EXCEPTION_POINTERS* exception) {
-    std::fprintf(stderr, "structural: crash 0x%08lx in %s\n", exception->ExceptionRecord->ExceptionCode, current);
+    void* address = exception->ExceptionRecord->ExceptionAddress;
+    HMODULE module = nullptr;
+    char name[MAX_PATH] = "?";
+    if (GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                           static_cast<LPCSTR>(address), &module))
+        GetModuleFileNameA(module, name, sizeof name);
+    std::fprintf(stderr, "structural: crash 0x%08lx at %s+0x%zx in %s\n", exception->ExceptionRecord->ExceptionCode, name,
+                 static_cast<size_t>(static_cast<char*>(address) - reinterpret_cast<char*>(module)), current);
     std::fflush(stderr);
     return EXCEPTION_EXECUTE_HANDLER;
 }
@@ -319,9 +326,12 @@ public:
             return argument;
         }
         case 13: case 14: case 15: case 16: {  // a script variable by reference
-            // Holding a value, or another argument (a reference included), which it does not own.
-            const bool nested = Pick(6) == 0;
-            VARIANT* cell = Cell(nested ? Argument() : Value(), !nested);
+            // Holding a value of its own, or now and then a reference (not owned).
+            VARIANT* cell = Cell(Value());
+            if (Pick(6) == 0) {
+                const VARIANT reference = Argument();
+                if (V_VT(&reference) & VT_BYREF) cell = Cell(reference, false);
+            }
             V_VT(&argument) = VT_VARIANT | VT_BYREF;
             V_VARIANTREF(&argument) = Pick(25) == 0 ? nullptr : cell;
             return argument;
