@@ -62,9 +62,9 @@ private:
 }  // namespace
 
 HRESULT AsInterfaceOf(REFIID iid, IDispatch* object, ComPtr<IDispatch>& result) noexcept {
-    ComPtr<IUnknown> wanted;
-    if (!object || SUCCEEDED(object->QueryInterface(iid, wanted.PutVoid()))) {
-        result = ComPtr<IDispatch>(object);
+    void* own = nullptr;
+    if (!object || SUCCEEDED(object->QueryInterface(iid, &own))) {
+        result = ComPtr<IDispatch>::Adopt(static_cast<IDispatch*>(own));
         return S_OK;
     }
     if (iid != __uuidof(_Collection)) return E_NOINTERFACE;

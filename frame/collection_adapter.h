@@ -10,9 +10,9 @@
 
 namespace orvi {
 
-// `object` as an object of interface `iid`: itself when it has it (or is
-// null), else, for the Collection, an adapter that calls its methods by
-// name. E_NOINTERFACE for any other interface it lacks.
+// `object` as an object of the dispatchable interface `iid`: its own when it
+// has one (null for null), else, for the Collection, an adapter that calls
+// its methods by name. E_NOINTERFACE for any other interface it lacks.
 HRESULT AsInterfaceOf(REFIID iid, IDispatch* object, ComPtr<IDispatch>& result) noexcept;
 
 }  // namespace orvi

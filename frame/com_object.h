@@ -122,24 +122,15 @@ public:
         (*info = typeInfo.Get())->AddRef();
         return S_OK;
     }
-    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        const HRESULT hr = LoadTypeInfo();
-        return FAILED(hr) ? hr : DispGetIDsOfNames(typeInfo.Get(), names, count, ids);
+    STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        const HRESULT loaded = LoadTypeInfo();
+        return NamesThroughTypeInfo(typeInfo.Get(), loaded, iid, names, count, ids);
     }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+    STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override {
-        const HRESULT hr = LoadTypeInfo();
-        if (FAILED(hr)) return hr;
-        HRESULT invoked = InvokeAs(id, flags, params, result, exception, argumentError);
-        // Reading the value of a method (a default method, say) calls it, as
-        // automation clients expect.
-        if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_PROPERTYGET)
-            invoked = InvokeAs(id, DISPATCH_METHOD, params, result, exception, argumentError);
-        // A script statement calls a read property as a method (for example
-        // one that takes an argument and changes a setting): read it.
-        else if (invoked == DISP_E_MEMBERNOTFOUND && flags == DISPATCH_METHOD)
-            invoked = InvokeAs(id, DISPATCH_PROPERTYGET, params, result, exception, argumentError);
-        return invoked;
+        const HRESULT loaded = LoadTypeInfo();
+        const LateBoundCall call{static_cast<Itf*>(this), id, flags, params, result, exception, argumentError};
+        return InvokeThroughTypeInfo(call, typeInfo.Get(), loaded, iid, plans);
     }
 
     // ISupportErrorInfo
@@ -207,22 +198,9 @@ protected:
     }
 
 private:
-    // One call through the type information, its arguments made ready first.
-    HRESULT InvokeAs(DISPID id, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* argumentError) {
-        DispatchArguments prepared;
-        const HRESULT preparation = prepared.Prepare(Plans().Find(typeInfo.Get(), id, flags), params, argumentError);
-        if (FAILED(preparation)) return preparation;
-        const HRESULT invoked = DispInvoke(static_cast<Itf*>(this), typeInfo.Get(), id, flags,
-                                           preparation == S_OK ? prepared.Params() : params, result, exception, argumentError);
-        prepared.WriteBack();
-        return invoked;
-    }
-
-    // Every object of the class shares one type information, and so one set of plans.
-    static MemberPlans& Plans() {
-        static MemberPlans plans;
-        return plans;
-    }
+    // Every object of the class shares one type information, and so one
+    // set of plans (constant-initialised: no guard on first use).
+    static inline MemberPlans plans;
 
     // From the type library; a class whose interface is not in it (an
     // internal class) provides its own through a public static TypeInfo().

@@ -1,86 +1,66 @@
-// Arguments of a late-bound call (method or property get) made ready for DispInvoke: one
-// argument per declared parameter, in its declared type, in positional
-// order. Left-out optional parameters receive their default values (by
-// reference where the parameter is by reference), named arguments are put
-// in their places, and a script variable passed to a typed by-reference
-// parameter is converted there and receives the member's change after the
-// call, as a by-reference argument should.
+// Arguments of a late-bound call made ready for DispInvoke: one argument
+// per declared parameter, exactly in its declared type, in positional order.
+// Left-out optional parameters receive their default values, named
+// arguments are put in their places, numbers are range-checked here (the
+// platform's coercion wraps NaN and out-of-range values on some releases),
+// and whatever a hostile caller can put into DISPPARAMS is answered with
+// the dispatcher's error codes before anything is dereferenced.
 //
-// What a member's parameters are is read from the type information once per
-// class and member (a MemberPlan), so a call does no type-information walk.
+// A by-reference argument reaches the member as a reference to the
+// caller's own variable where that holds the parameter's type. Otherwise
+// the member gets a converted copy, and the caller's variable changes only
+// if the member changed that copy: converted back to the variable's own
+// type where it can hold the value, else in the parameter's type.
+//
+// What the members' parameters are is read from the type information once
+// per class (MemberPlans), so a call does no type-information walk.
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
 
-#include <cstddef>
-#include <map>
-#include <memory_resource>
-#include <utility>
+#include <atomic>
 #include <vector>
 
 namespace orvi {
 
-struct ParameterPlan {
-    DISPID namedId;      // the parameter's index, as named arguments give it
-    VARTYPE base;        // the automation type the parameter stands for
-    bool byReference;
-    bool hasDefault;
-    bool optional;
-    VARIANT defaultValue;  // converted to `base`; owned by the plan
-    IID objectInterface;   // for an object typed by an interface; else GUID_NULL
-};
+struct MemberPlan;
 
-struct MemberPlan {
-    // False: the member is not a method or property get of the type
-    // information, or takes a parameter left to DispInvoke as it is.
-    bool prepares = false;
-    std::vector<ParameterPlan> parameters;
-
-    MemberPlan() = default;
-    MemberPlan(MemberPlan&&) noexcept;
-    MemberPlan(const MemberPlan&) = delete;
-    MemberPlan& operator=(const MemberPlan&) = delete;
-    ~MemberPlan();
-};
-
-// One class's plans, filled as members are first called; safe across threads.
+// The plans of every member of one interface. The first call builds them
+// all and publishes them with one interlocked exchange, so reading needs no
+// lock (the component must load on releases without slim locks).
 class MemberPlans {
 public:
-    const MemberPlan& Find(ITypeInfo* info, DISPID id, WORD flags);
+    constexpr MemberPlans() = default;
+    ~MemberPlans();
+    MemberPlans(const MemberPlans&) = delete;
+    MemberPlans& operator=(const MemberPlans&) = delete;
+
+    // The member a call of `id` with `flags` reaches, or null. A property
+    // read reaches a method of that id, and a method call a property read
+    // (a script statement reading a property with an argument).
+    const MemberPlan* Find(ITypeInfo* info, DISPID id, WORD flags);
 
 private:
-    SRWLOCK lock = SRWLOCK_INIT;
-    std::map<std::pair<DISPID, WORD>, MemberPlan> plans;
+    std::atomic<const std::vector<MemberPlan>*> published{nullptr};
 };
 
-class DispatchArguments {
-public:
-    DispatchArguments() = default;
-    ~DispatchArguments();
-    DispatchArguments(const DispatchArguments&) = delete;
-    DispatchArguments& operator=(const DispatchArguments&) = delete;
-
-    // Prepares a call by its member's plan. S_FALSE: nothing to prepare,
-    // use the original arguments. A failure is the HRESULT for the caller,
-    // with `argumentError` naming the argument that could not be converted.
-    HRESULT Prepare(const MemberPlan& plan, const DISPPARAMS* params, UINT* argumentError);
-    DISPPARAMS* Params() { return &prepared; }
-    // Copies the values of by-reference conversions back to the caller's variables.
-    void WriteBack();
-
-private:
-    struct Returned {
-        VARIANT* callerVariable;
-        std::size_t temporary;
-    };
-    // A call's few arguments live in the object itself; the heap is used
-    // only past that.
-    alignas(std::max_align_t) std::byte storage[768];
-    std::pmr::monotonic_buffer_resource arena{storage, sizeof storage};
-    std::pmr::vector<VARIANT> temporaries{&arena};  // converted values, owned
-    std::pmr::vector<VARIANT> arguments{&arena};    // what DispInvoke receives, reversed
-    std::pmr::vector<Returned> returned{&arena};
-    DISPPARAMS prepared{};
+// One IDispatch::Invoke as the caller made it.
+struct LateBoundCall {
+    IDispatch* object;
+    DISPID id;
+    WORD flags;
+    DISPPARAMS* params;
+    VARIANT* result;
+    EXCEPINFO* exception;
+    UINT* argumentError;
 };
+
+// IDispatch of every class, out of the class template so that each class
+// carries only a call into it: the call's shape checked, its member found
+// by plan and called as the kind it is, through DispInvoke with the
+// arguments made ready. A failed call hands back no value. `loaded` is the
+// outcome of loading `info`.
+HRESULT InvokeThroughTypeInfo(const LateBoundCall& call, ITypeInfo* info, HRESULT loaded, REFIID iid, MemberPlans& plans);
+HRESULT NamesThroughTypeInfo(ITypeInfo* info, HRESULT loaded, REFIID iid, LPOLESTR* names, UINT count, DISPID* ids);
 
 }  // namespace orvi

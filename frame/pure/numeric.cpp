@@ -13,15 +13,19 @@ double RoundHalfEven(double value) {
     return std::fmod(lower, 2.0) == 0.0 ? lower : lower + 1.0;
 }
 
+std::optional<std::int64_t> RoundWithin(double value, std::int64_t lowest, std::int64_t highest) {
+    if (!std::isfinite(value)) return std::nullopt;
+    const double rounded = RoundHalfEven(value);
+    if (rounded < static_cast<double>(lowest) || rounded > static_cast<double>(highest)) return std::nullopt;
+    return static_cast<std::int64_t>(rounded);
+}
+
 namespace {
 template <class Target>
 std::optional<Target> RoundTo(double value) {
-    if (!std::isfinite(value)) return std::nullopt;
-    const double rounded = RoundHalfEven(value);
-    if (rounded < static_cast<double>(std::numeric_limits<Target>::min()) ||
-        rounded > static_cast<double>(std::numeric_limits<Target>::max()))
-        return std::nullopt;
-    return static_cast<Target>(rounded);
+    const auto rounded = RoundWithin(value, std::numeric_limits<Target>::min(), std::numeric_limits<Target>::max());
+    if (!rounded) return std::nullopt;
+    return static_cast<Target>(*rounded);
 }
 }  // namespace
 

@@ -12,6 +12,8 @@ namespace orvi::numeric {
 std::optional<std::int32_t> RoundToLong(double value);
 std::optional<std::int16_t> RoundToInteger(double value);
 std::optional<std::int16_t> NarrowToInteger(std::int32_t value);
+// The same rounding into any integer range up to 32 bits wide.
+std::optional<std::int64_t> RoundWithin(double value, std::int64_t lowest, std::int64_t highest);
 
 // Low 16 bits of a 32-bit value read as a signed 16-bit integer.
 constexpr std::int16_t LowWord(std::uint32_t value) {

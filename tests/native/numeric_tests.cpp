@@ -28,6 +28,13 @@ TEST(RoundToEven, OutOfRangeAndNonFiniteAreOverflow) {
     EXPECT_EQ(-32768, RoundToInteger(-32768.5));
     EXPECT_FALSE(RoundToInteger(32767.5));
     EXPECT_FALSE(RoundToInteger(1e300));
+    // A byte's range, as late-bound arguments are checked against it.
+    EXPECT_EQ(255, RoundWithin(255.4, 0, 255));
+    EXPECT_FALSE(RoundWithin(255.5, 0, 255));
+    EXPECT_EQ(0, RoundWithin(-0.5, 0, 255));
+    EXPECT_FALSE(RoundWithin(-0.51, 0, 255));
+    EXPECT_FALSE(RoundWithin(4294967295.0, -2147483648LL, 2147483647));
+    EXPECT_FALSE(RoundWithin(-std::numeric_limits<double>::infinity(), 0, 255));
 }
 
 TEST(Narrowing, SixteenBitRange) {

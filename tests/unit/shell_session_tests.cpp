@@ -555,6 +555,33 @@ TEST(DSNs, SystemSourcesAsNameBarDescription) {
     EXPECT_EQ(ErrorHResult(10), machine->DSNs(&fixed));
     fixed->fFeatures &= ~FADF_FIXEDSIZE;
     SafeArrayDestroy(fixed);
+
+    // Late-bound: a String array by reference, as Visual Basic passes one,
+    // and a Variant by reference, as a script does, holding a Variant array.
+    auto late = machine.As<IDispatch>();
+    const DISPID id = DispatchIdOf(late.Get(), L"DSNs");
+    dataSources = {{"Sales", "SQL Server"}};
+    SAFEARRAY* strings = nullptr;
+    VARIANT argument{};
+    V_VT(&argument) = VT_BYREF | VT_ARRAY | VT_BSTR;
+    V_ARRAYREF(&argument) = &strings;
+    DISPPARAMS params{&argument, nullptr, 1, 0};
+    ASSERT_EQ(S_OK, late->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+    EXPECT_EQ((std::vector<std::wstring>{L"Sales | SQL Server"}), Elements(strings));
+    SafeArrayDestroy(strings);
+    Variant variable;
+    V_VT(variable.Put()) = VT_ARRAY | VT_VARIANT;
+    V_ARRAY(variable.Get()) = SafeArrayCreateVector(VT_VARIANT, 0, 3);
+    V_VT(&argument) = VT_BYREF | VT_VARIANT;
+    V_VARIANTREF(&argument) = variable.Get();
+    ASSERT_EQ(S_OK, late->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
+    ASSERT_EQ(VT_ARRAY | VT_VARIANT, variable.Type());
+    LONG upper = -1, first = 0;
+    SafeArrayGetUBound(V_ARRAY(variable.Get()), 1, &upper);
+    EXPECT_EQ(0, upper);
+    Variant element;
+    SafeArrayGetElement(V_ARRAY(variable.Get()), &first, element.Put());
+    EXPECT_EQ(L"Sales | SQL Server", TextOf(element));
 }
 
 TEST(DSNs, WithoutADriverManagerOneEmptyElement) {
