@@ -86,6 +86,8 @@ Sub CallWith(name, v)
     Case "Wait.AsMilliSecs": u.Wait 1, v
     Case "BusinessDays.WeekEndsOnly": u.BusinessDays DateSerial(2024, 1, 1), DateSerial(2024, 1, 5), v
     Case "DayPart.vTime": u.DayPart v
+    Case "DayPart.Greeting": u.DayPart TimeSerial(9, 0, 0), v
+    Case "Extract.StartTag": u.Extract "a 1 b", v
     Case "EndOfMonth.SomeDate": u.EndOfMonth v
     Case "ExactAge.StartDate": u.ExactAge v
     Case "ExactAge.YearsOnly": u.ExactAge DateSerial(2000, 1, 1), v
@@ -152,6 +154,10 @@ rows = Array( _
     Array("Wait.AsMilliSecs", -1, 0, -1), _
     Array("BusinessDays.WeekEndsOnly", 0, 0, 0), _
     Array("DayPart.vTime", TimeSerial(9, 0, 0), 0, "09:00"), _
+    Array("DayPart.Greeting", "Good", 0, "Good"), _
+    Array("DayPart.Greeting", CLng(5), 0, CLng(5)), _
+    Array("Extract.StartTag", CInt(1), 0, CInt(1)), _
+    Array("Extract.StartTag", " ", 0, " "), _
     Array("EndOfMonth.SomeDate", "2024-02-15", 0, "2024-02-15"), _
     Array("ExactAge.StartDate", DateSerial(2000, 1, 1), 0, DateSerial(2000, 1, 1)), _
     Array("ExactAge.YearsOnly", 1, 0, 1), _
