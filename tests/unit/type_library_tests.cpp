@@ -5,6 +5,7 @@
 #include "module.h"
 #include "orvilib10_h.h"
 #include "test_support.h"
+#include "tools/type_names.h"
 #include "type_library_layout.h"
 
 using namespace orvi;
@@ -48,27 +49,6 @@ TYPEKIND KindOf(ITypeInfo* info, const TYPEDESC& type) {
     return kind;
 }
 
-std::wstring TypeName(ITypeInfo* info, const TYPEDESC& type) {
-    switch (type.vt) {
-    case VT_PTR: return TypeName(info, *type.lptdesc);
-    case VT_SAFEARRAY: return TypeName(info, *type.lptdesc) + L"()";
-    case VT_USERDEFINED: {
-        ComPtr<ITypeInfo> referenced;
-        return SUCCEEDED(info->GetRefTypeInfo(type.hreftype, referenced.Put())) ? NameOf(referenced.Get(), MEMBERID_NIL) : L"?";
-    }
-    case VT_I2: return L"Integer";
-    case VT_I4: return L"Long";
-    case VT_R4: return L"Single";
-    case VT_R8: return L"Double";
-    case VT_DATE: return L"Date";
-    case VT_BSTR: return L"String";
-    case VT_BOOL: return L"Boolean";
-    case VT_VARIANT: return L"Variant";
-    case VT_DISPATCH: return L"Object";
-    case VT_UI1: return L"Byte";
-    }
-    return L"vt" + std::to_wstring(type.vt);
-}
 
 std::wstring Literal(const VARIANT& value) {
     if (V_VT(&value) == VT_BSTR) return L"'" + std::wstring(V_BSTR(&value), SysStringLen(V_BSTR(&value))) + L"'";
