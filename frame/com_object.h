@@ -16,6 +16,7 @@
 #include "dispatch_arguments.h"
 #include "errors.h"
 #include "module.h"
+#include "same_guid.h"
 #include "thread_state.h"
 
 namespace orvi {
@@ -81,9 +82,9 @@ public:
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(Itf)) {
+        if (SameGuid(iid, __uuidof(IUnknown)) || SameGuid(iid, __uuidof(IDispatch)) || SameGuid(iid, __uuidof(Itf))) {
             *object = static_cast<Itf*>(this);
-        } else if (iid == __uuidof(ISupportErrorInfo)) {
+        } else if (SameGuid(iid, __uuidof(ISupportErrorInfo))) {
             *object = static_cast<ISupportErrorInfo*>(this);
         } else if (void* further = static_cast<Derived*>(this)->FurtherInterface(iid)) {
             *object = further;
@@ -129,7 +130,7 @@ public:
 
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
-        return iid == __uuidof(Itf) ? S_OK : S_FALSE;
+        return SameGuid(iid, __uuidof(Itf)) ? S_OK : S_FALSE;
     }
 
 protected:

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "pure/numeric.h"
+#include "same_guid.h"
 
 namespace orvi {
 
@@ -231,6 +232,8 @@ bool IsAutomationType(VARTYPE base) {
 // pointer wherever one is needed.
 HRESULT CheckArgument(const VARIANT& argument, bool referenced) {
     const VARTYPE vt = V_VT(&argument);
+    // The usual case first: a plain value of a scalar type.
+    if (vt <= VT_UINT && vt != VT_VARIANT && vt != 15) return S_OK;
     const VARTYPE base = vt & VT_TYPEMASK;
     if ((vt & ~(VT_TYPEMASK | VT_ARRAY | VT_BYREF)) || !IsAutomationType(base)) return DISP_E_BADVARTYPE;
     if ((base == VT_EMPTY || base == VT_NULL) && vt != base) return DISP_E_BADVARTYPE;
@@ -395,10 +398,26 @@ HRESULT CopyArrayAs(SAFEARRAY* source, VARTYPE element, SAFEARRAY** copy) {
     return S_OK;
 }
 
+// A value that owns nothing, so that a copy of its bits is a copy.
+bool OwnsNothing(VARTYPE vt) {
+    switch (vt) {
+    case VT_EMPTY: case VT_NULL: case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4:
+    case VT_INT: case VT_UINT: case VT_I8: case VT_UI8: case VT_R4: case VT_R8: case VT_CY: case VT_DATE:
+    case VT_BOOL: case VT_ERROR: case VT_DECIMAL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // `source` (a value or a typed reference) in the type `target` into `out`.
 HRESULT ConvertTo(const VARIANT& source, VARTYPE target, const GUID& objectInterface, VARIANT& out) {
     const VARTYPE from = V_VT(&source) & ~VT_BYREF;
     const bool reference = (V_VT(&source) & VT_BYREF) != 0;
+    if (!reference && OwnsNothing(from) && (target == VT_VARIANT || target == from)) {
+        out = source;
+        return S_OK;
+    }
     if (target == VT_VARIANT) return VariantCopyInd(&out, const_cast<VARIANT*>(&source));
     if (target & VT_ARRAY) {
         if (from == VT_EMPTY) {
@@ -573,28 +592,39 @@ const MemberPlan* MemberPlans::Find(ITypeInfo* info, DISPID id, WORD flags) {
     return nullptr;
 }
 
+// The call itself; a failure leaves the result to the caller of this.
+HRESULT Dispatch(const LateBoundCall& call, ITypeInfo* info, HRESULT loaded, REFIID iid, MemberPlans& plans) {
+    if (!SameGuid(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (const HRESULT shape = CheckCallShape(call.flags, call.params, call.argumentError); FAILED(shape)) return shape;
+    if (FAILED(loaded)) return loaded;
+    const MemberPlan* plan = plans.Find(info, call.id, call.flags);
+    if (!plan) return DISP_E_MEMBERNOTFOUND;
+    const WORD kind = (plan->kind & call.flags) ? call.flags : static_cast<WORD>(plan->kind);
+    if (plan->parameters.empty()) {
+        // Nothing to prepare (the most frequent call, a property read).
+        if (call.params->cArgs) return DISP_E_BADPARAMCOUNT;
+        DISPPARAMS none{};
+        return DispInvoke(call.object, info, call.id, kind, &none, call.result, call.exception, call.argumentError);
+    }
+    DispatchArguments prepared;
+    const HRESULT preparation = prepared.Prepare(*plan, *call.params, call.argumentError);
+    if (FAILED(preparation)) return preparation;
+    const HRESULT invoked = DispInvoke(call.object, info, call.id, kind, prepared.Params(), call.result, call.exception,
+                                       call.argumentError);
+    prepared.WriteBack();
+    return invoked;
+}
+
 HRESULT InvokeThroughTypeInfo(const LateBoundCall& call, ITypeInfo* info, HRESULT loaded, REFIID iid, MemberPlans& plans) {
     if (call.result) VariantInit(call.result);
-    HRESULT hr = iid == IID_NULL ? CheckCallShape(call.flags, call.params, call.argumentError) : DISP_E_UNKNOWNINTERFACE;
-    if (SUCCEEDED(hr)) hr = loaded;
-    const MemberPlan* plan = SUCCEEDED(hr) ? plans.Find(info, call.id, call.flags) : nullptr;
-    if (SUCCEEDED(hr) && !plan) hr = DISP_E_MEMBERNOTFOUND;
-    if (SUCCEEDED(hr)) {
-        DispatchArguments prepared;
-        hr = prepared.Prepare(*plan, *call.params, call.argumentError);
-        if (SUCCEEDED(hr)) {
-            const WORD kind = (plan->kind & call.flags) ? call.flags : static_cast<WORD>(plan->kind);
-            hr = DispInvoke(call.object, info, call.id, kind, prepared.Params(), call.result, call.exception,
-                            call.argumentError);
-            prepared.WriteBack();
-        }
-    }
+    const HRESULT hr = Dispatch(call, info, loaded, iid, plans);
+    // A failed call hands back no value, not even an empty text.
     if (FAILED(hr) && call.result) VariantClear(call.result);
     return hr;
 }
 
 HRESULT NamesThroughTypeInfo(ITypeInfo* info, HRESULT loaded, REFIID iid, LPOLESTR* names, UINT count, DISPID* ids) {
-    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!SameGuid(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (!names || !ids || std::find(names, names + count, nullptr) != names + count) return E_INVALIDARG;
     return FAILED(loaded) ? loaded : DispGetIDsOfNames(info, names, count, ids);
 }
@@ -628,7 +658,6 @@ HRESULT DispatchArguments::Prepare(const MemberPlan& plan, const DISPPARAMS& par
     }
     // A property's new value comes as the named argument automation defines for it.
     if (put && !valueNamed) return DISP_E_PARAMNOTFOUND;
-    if (count == 0) return S_OK;  // nothing to prepare: `prepared` stays empty
 
     // Arguments point into the temporaries, which must therefore never move.
     temporaries.reserve(count);
@@ -684,6 +713,11 @@ HRESULT DispatchArguments::Supply(const ParameterPlan& parameter, const VARIANT*
         const VARIANT* source = supplied;
         if (V_VT(supplied) == kVariantReference) source = V_VARIANTREF(supplied);
         if ((V_VT(source) & VT_BYREF) || source != supplied) callerVariable = const_cast<VARIANT*>(source);
+        // A value of the parameter's own type given by value is handed on as it is.
+        if (!parameter.byReference && source == supplied && V_VT(source) == parameter.base && !parameter.ownInterface) {
+            argument = *supplied;
+            return S_OK;
+        }
         // An object of an interface of its own is always asked for that interface.
         if (parameter.byReference && !parameter.ownInterface) {
             if (parameter.base == VT_VARIANT && source != supplied && !(V_VT(source) & VT_BYREF)) {
