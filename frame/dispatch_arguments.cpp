@@ -8,6 +8,7 @@
 #include <memory>
 #include <memory_resource>
 #include <optional>
+#include <span>
 
 #include "pure/numeric.h"
 #include "same_guid.h"
@@ -29,14 +30,21 @@ struct ParameterPlan {
 struct MemberPlan {
     DISPID id;
     INVOKEKIND kind;
-    std::vector<ParameterPlan> parameters;
+    std::size_t first, count;  // where its parameters lie in the table's, while it is built
+    std::span<const ParameterPlan> parameters;
+};
 
-    MemberPlan(DISPID id, INVOKEKIND kind) : id(id), kind(kind) {}
-    MemberPlan(MemberPlan&&) noexcept;
-    MemberPlan& operator=(MemberPlan&&) noexcept;
-    MemberPlan(const MemberPlan&) = delete;
-    MemberPlan& operator=(const MemberPlan&) = delete;
-    ~MemberPlan();
+// One interface's plans, in two blocks: the members sorted by dispatch id,
+// and all their parameters.
+struct PlanTable {
+    std::vector<MemberPlan> members;
+    std::vector<ParameterPlan> parameters;
+    PlanTable() = default;
+    PlanTable(const PlanTable&) = delete;
+    PlanTable& operator=(const PlanTable&) = delete;
+    ~PlanTable() {
+        for (ParameterPlan& parameter : parameters) VariantClear(&parameter.defaultValue);
+    }
 };
 
 // One call's arguments, made ready by its member's plan.
@@ -179,28 +187,26 @@ struct FuncDescHolder {
     }
 };
 
-std::vector<MemberPlan> BuildPlans(ITypeInfo* info) {
-    std::vector<MemberPlan> plans;
+void BuildPlans(ITypeInfo* info, PlanTable& table) {
     TYPEATTR* attributes = nullptr;
-    if (!info || FAILED(info->GetTypeAttr(&attributes)) || !attributes) return plans;
+    if (!info || FAILED(info->GetTypeAttr(&attributes)) || !attributes) return;
     const UINT functions = attributes->cFuncs;
     info->ReleaseTypeAttr(attributes);
-    plans.reserve(functions);
+    table.members.reserve(functions);
     for (UINT index = 0; index < functions; ++index) {
         FuncDescHolder function{info};
         if (FAILED(info->GetFuncDesc(index, &function.desc)) || !function.desc) continue;
         const FUNCDESC& desc = *function.desc;
         // Restricted members (IUnknown's and IDispatch's own) cannot be invoked.
         if (desc.wFuncFlags & FUNCFLAG_FRESTRICTED) continue;
-        MemberPlan& plan = plans.emplace_back(desc.memid, desc.invkind);
         const bool put = desc.invkind == INVOKE_PROPERTYPUT || desc.invkind == INVOKE_PROPERTYPUTREF;
-        plan.parameters.reserve(static_cast<std::size_t>(desc.cParams));
+        const std::size_t first = table.parameters.size();
         // Parameters a caller supplies: all but the result and a locale.
         for (SHORT i = 0; i < desc.cParams; ++i) {
             const ELEMDESC& element = desc.lprgelemdescParam[i];
             const USHORT flags = element.paramdesc.wParamFlags;
             if (flags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) continue;
-            ParameterPlan& parameter = plan.parameters.emplace_back(ParameterPlan{
+            ParameterPlan& parameter = table.parameters.emplace_back(ParameterPlan{
                 put && i == desc.cParams - 1 ? DISPID_PROPERTYPUT : i, VT_EMPTY, GUID{}, false, false,
                 (flags & PARAMFLAG_FHASDEFAULT) != 0, (flags & PARAMFLAG_FOPT) != 0, {}});
             VariantInit(&parameter.defaultValue);
@@ -211,9 +217,12 @@ std::vector<MemberPlan> BuildPlans(ITypeInfo* info) {
                                           parameter.base))))
                 parameter.hasDefault = false;
         }
+        table.members.push_back(MemberPlan{desc.memid, desc.invkind, first, table.parameters.size() - first, {}});
     }
-    std::stable_sort(plans.begin(), plans.end(), [](const MemberPlan& a, const MemberPlan& b) { return a.id < b.id; });
-    return plans;
+    std::stable_sort(table.members.begin(), table.members.end(),
+                     [](const MemberPlan& a, const MemberPlan& b) { return a.id < b.id; });
+    const std::span<const ParameterPlan> all(table.parameters);
+    for (MemberPlan& plan : table.members) plan.parameters = all.subspan(plan.first, plan.count);
 }
 
 bool IsAutomationType(VARTYPE base) {
@@ -551,37 +560,24 @@ HRESULT CheckCallShape(WORD flags, const DISPPARAMS* params, UINT* argumentError
 
 }  // namespace
 
-MemberPlan::MemberPlan(MemberPlan&& other) noexcept : id(other.id), kind(other.kind), parameters(std::move(other.parameters)) {
-    other.parameters.clear();
-}
-
-MemberPlan& MemberPlan::operator=(MemberPlan&& other) noexcept {
-    std::swap(id, other.id);
-    std::swap(kind, other.kind);
-    std::swap(parameters, other.parameters);
-    return *this;
-}
-
-MemberPlan::~MemberPlan() {
-    for (ParameterPlan& parameter : parameters) VariantClear(&parameter.defaultValue);
-}
-
-MemberPlans::~MemberPlans() { std::unique_ptr<const std::vector<MemberPlan>> owned(published.load()); }
+MemberPlans::~MemberPlans() { std::unique_ptr<const PlanTable> owned(published.load()); }
 
 const MemberPlan* MemberPlans::Find(ITypeInfo* info, DISPID id, WORD flags) {
-    const std::vector<MemberPlan>* plans = published.load(std::memory_order_acquire);
-    if (!plans) {
+    const PlanTable* table = published.load(std::memory_order_acquire);
+    if (!table) {
         // Threads that meet here each build; the first to publish wins.
-        auto built = std::make_unique<const std::vector<MemberPlan>>(BuildPlans(info));
-        const std::vector<MemberPlan>* expected = nullptr;
-        if (published.compare_exchange_strong(expected, built.get(), std::memory_order_acq_rel)) plans = built.release();
-        else plans = expected;
+        auto built = std::make_unique<PlanTable>();
+        BuildPlans(info, *built);
+        const PlanTable* expected = nullptr;
+        if (published.compare_exchange_strong(expected, built.get(), std::memory_order_acq_rel)) table = built.release();
+        else table = expected;
     }
+    const std::vector<MemberPlan>& plans = table->members;
     struct ById {
         bool operator()(const MemberPlan& plan, DISPID id) const { return plan.id < id; }
         bool operator()(DISPID id, const MemberPlan& plan) const { return id < plan.id; }
     };
-    const auto [first, last] = std::equal_range(plans->begin(), plans->end(), id, ById{});
+    const auto [first, last] = std::equal_range(plans.begin(), plans.end(), id, ById{});
     // A dispatch id belongs to one method or one property, so one kind of
     // call standing in for the other cannot pick a wrong member.
     WORD accepted = flags;
