@@ -17,6 +17,7 @@
 #include "dispatch_arguments.h"
 #include "errors.h"
 #include "module.h"
+#include "same_guid.h"
 #include "thread_state.h"
 
 namespace orvi {
@@ -84,9 +85,9 @@ public:
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override {
         if (!object) return E_POINTER;
-        if (iid == __uuidof(IUnknown) || iid == __uuidof(IDispatch) || iid == __uuidof(Itf)) {
+        if (SameGuid(iid, __uuidof(IUnknown)) || SameGuid(iid, __uuidof(IDispatch)) || SameGuid(iid, __uuidof(Itf))) {
             *object = static_cast<Itf*>(this);
-        } else if (iid == __uuidof(ISupportErrorInfo)) {
+        } else if (SameGuid(iid, __uuidof(ISupportErrorInfo))) {
             *object = static_cast<ISupportErrorInfo*>(this);
         } else if (iid == __uuidof(IProvideClassInfo) && ClassOfInterface(__uuidof(Itf))) {
             // Only a class of the type library has class information to give.
@@ -135,7 +136,7 @@ public:
 
     // ISupportErrorInfo
     STDMETHODIMP InterfaceSupportsErrorInfo(REFIID iid) override {
-        return iid == __uuidof(Itf) ? S_OK : S_FALSE;
+        return SameGuid(iid, __uuidof(Itf)) ? S_OK : S_FALSE;
     }
 
     // IProvideClassInfo: the coclass in the type library.

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <type_traits>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "com_ptr.h"
 #include "errors.h"
 #include "pure/numeric.h"
+#include "same_guid.h"
 #include "system_function.h"
 
 namespace orvi {
@@ -33,14 +35,21 @@ struct ParameterPlan {
 struct MemberPlan {
     DISPID id;
     INVOKEKIND kind;
-    std::vector<ParameterPlan> parameters;
+    std::size_t first, count;  // where its parameters lie in the table's, while it is built
+    std::span<const ParameterPlan> parameters;
+};
 
-    MemberPlan(DISPID id, INVOKEKIND kind) : id(id), kind(kind) {}
-    MemberPlan(MemberPlan&&) noexcept;
-    MemberPlan& operator=(MemberPlan&&) noexcept;
-    MemberPlan(const MemberPlan&) = delete;
-    MemberPlan& operator=(const MemberPlan&) = delete;
-    ~MemberPlan();
+// One interface's plans, in two blocks: the members sorted by dispatch id,
+// and all their parameters.
+struct PlanTable {
+    std::vector<MemberPlan> members;
+    std::vector<ParameterPlan> parameters;
+    PlanTable() = default;
+    PlanTable(const PlanTable&) = delete;
+    PlanTable& operator=(const PlanTable&) = delete;
+    ~PlanTable() {
+        for (ParameterPlan& parameter : parameters) VariantClear(&parameter.defaultValue);
+    }
 };
 
 // A vector of plain values whose first N live in the vector itself, so a
@@ -225,28 +234,26 @@ struct FuncDescHolder {
     }
 };
 
-std::vector<MemberPlan> BuildPlans(ITypeInfo* info) {
-    std::vector<MemberPlan> plans;
+void BuildPlans(ITypeInfo* info, PlanTable& table) {
     TYPEATTR* attributes = nullptr;
-    if (!info || FAILED(info->GetTypeAttr(&attributes)) || !attributes) return plans;
+    if (!info || FAILED(info->GetTypeAttr(&attributes)) || !attributes) return;
     const UINT functions = attributes->cFuncs;
     info->ReleaseTypeAttr(attributes);
-    plans.reserve(functions);
+    table.members.reserve(functions);
     for (UINT index = 0; index < functions; ++index) {
         FuncDescHolder function{info};
         if (FAILED(info->GetFuncDesc(index, &function.desc)) || !function.desc) continue;
         const FUNCDESC& desc = *function.desc;
         // Restricted members (IUnknown's and IDispatch's own) cannot be invoked.
         if (desc.wFuncFlags & FUNCFLAG_FRESTRICTED) continue;
-        MemberPlan& plan = plans.emplace_back(desc.memid, desc.invkind);
         const bool put = desc.invkind == INVOKE_PROPERTYPUT || desc.invkind == INVOKE_PROPERTYPUTREF;
-        plan.parameters.reserve(static_cast<std::size_t>(desc.cParams));
+        const std::size_t first = table.parameters.size();
         // Parameters a caller supplies: all but the result and a locale.
         for (SHORT i = 0; i < desc.cParams; ++i) {
             const ELEMDESC& element = desc.lprgelemdescParam[i];
             const USHORT flags = element.paramdesc.wParamFlags;
             if (flags & (PARAMFLAG_FRETVAL | PARAMFLAG_FLCID)) continue;
-            ParameterPlan& parameter = plan.parameters.emplace_back(ParameterPlan{
+            ParameterPlan& parameter = table.parameters.emplace_back(ParameterPlan{
                 put && i == desc.cParams - 1 ? DISPID_PROPERTYPUT : i, VT_EMPTY, GUID{}, false, false,
                 (flags & PARAMFLAG_FHASDEFAULT) != 0, (flags & PARAMFLAG_FOPT) != 0, {}});
             VariantInit(&parameter.defaultValue);
@@ -258,9 +265,12 @@ std::vector<MemberPlan> BuildPlans(ITypeInfo* info) {
                                                               : VariantChangeType(&parameter.defaultValue, given, 0, parameter.base))))
                 parameter.hasDefault = false;
         }
+        table.members.push_back(MemberPlan{desc.memid, desc.invkind, first, table.parameters.size() - first, {}});
     }
-    std::stable_sort(plans.begin(), plans.end(), [](const MemberPlan& a, const MemberPlan& b) { return a.id < b.id; });
-    return plans;
+    std::stable_sort(table.members.begin(), table.members.end(),
+                     [](const MemberPlan& a, const MemberPlan& b) { return a.id < b.id; });
+    const std::span<const ParameterPlan> all(table.parameters);
+    for (MemberPlan& plan : table.members) plan.parameters = all.subspan(plan.first, plan.count);
 }
 
 bool IsAutomationType(VARTYPE base) {
@@ -279,6 +289,8 @@ bool IsAutomationType(VARTYPE base) {
 // pointer wherever one is needed.
 HRESULT CheckArgument(const VARIANT& argument, bool referenced) {
     const VARTYPE vt = V_VT(&argument);
+    // The usual case first: a plain value of a scalar type.
+    if (vt <= VT_UINT && vt != VT_VARIANT && vt != 15) return S_OK;
     const VARTYPE base = vt & VT_TYPEMASK;
     if ((vt & ~(VT_TYPEMASK | VT_ARRAY | VT_BYREF)) || !IsAutomationType(base)) return DISP_E_BADVARTYPE;
     if ((base == VT_EMPTY || base == VT_NULL) && vt != base) return DISP_E_BADVARTYPE;
@@ -458,10 +470,26 @@ HRESULT CopyArrayAs(SAFEARRAY* source, VARTYPE element, SAFEARRAY** copy) {
     return S_OK;
 }
 
+// A value that owns nothing, so that a copy of its bits is a copy.
+bool OwnsNothing(VARTYPE vt) {
+    switch (vt) {
+    case VT_EMPTY: case VT_NULL: case VT_I1: case VT_UI1: case VT_I2: case VT_UI2: case VT_I4: case VT_UI4:
+    case VT_INT: case VT_UINT: case VT_I8: case VT_UI8: case VT_R4: case VT_R8: case VT_CY: case VT_DATE:
+    case VT_BOOL: case VT_ERROR: case VT_DECIMAL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // `source` (a value or a typed reference) in the type `target` into `out`.
 HRESULT ConvertTo(const VARIANT& source, VARTYPE target, const GUID& objectInterface, VARIANT& out) {
     const VARTYPE from = V_VT(&source) & ~VT_BYREF;
     const bool reference = (V_VT(&source) & VT_BYREF) != 0;
+    if (!reference && OwnsNothing(from) && (target == VT_VARIANT || target == from)) {
+        out = source;
+        return S_OK;
+    }
     if (target == VT_VARIANT) return VariantCopyInd(&out, const_cast<VARIANT*>(&source));
     if (target & VT_ARRAY) {
         if (from == VT_EMPTY) {
@@ -602,37 +630,24 @@ HRESULT CheckCallShape(WORD flags, const DISPPARAMS* params, UINT* argumentError
 
 }  // namespace
 
-MemberPlan::MemberPlan(MemberPlan&& other) noexcept : id(other.id), kind(other.kind), parameters(std::move(other.parameters)) {
-    other.parameters.clear();
-}
-
-MemberPlan& MemberPlan::operator=(MemberPlan&& other) noexcept {
-    std::swap(id, other.id);
-    std::swap(kind, other.kind);
-    std::swap(parameters, other.parameters);
-    return *this;
-}
-
-MemberPlan::~MemberPlan() {
-    for (ParameterPlan& parameter : parameters) VariantClear(&parameter.defaultValue);
-}
-
-MemberPlans::~MemberPlans() { std::unique_ptr<const std::vector<MemberPlan>> owned(published.load()); }
+MemberPlans::~MemberPlans() { std::unique_ptr<const PlanTable> owned(published.load()); }
 
 const MemberPlan* MemberPlans::Find(ITypeInfo* info, DISPID id, WORD flags) {
-    const std::vector<MemberPlan>* plans = published.load(std::memory_order_acquire);
-    if (!plans) {
+    const PlanTable* table = published.load(std::memory_order_acquire);
+    if (!table) {
         // Threads that meet here each build; the first to publish wins.
-        auto built = std::make_unique<const std::vector<MemberPlan>>(BuildPlans(info));
-        const std::vector<MemberPlan>* expected = nullptr;
-        if (published.compare_exchange_strong(expected, built.get(), std::memory_order_acq_rel)) plans = built.release();
-        else plans = expected;
+        auto built = std::make_unique<PlanTable>();
+        BuildPlans(info, *built);
+        const PlanTable* expected = nullptr;
+        if (published.compare_exchange_strong(expected, built.get(), std::memory_order_acq_rel)) table = built.release();
+        else table = expected;
     }
+    const std::vector<MemberPlan>& plans = table->members;
     struct ById {
         bool operator()(const MemberPlan& plan, DISPID id) const { return plan.id < id; }
         bool operator()(DISPID id, const MemberPlan& plan) const { return id < plan.id; }
     };
-    const auto [first, last] = std::equal_range(plans->begin(), plans->end(), id, ById{});
+    const auto [first, last] = std::equal_range(plans.begin(), plans.end(), id, ById{});
     // A dispatch id belongs to one method or one property, so one kind of
     // call standing in for the other cannot pick a wrong member.
     WORD accepted = flags;
@@ -643,28 +658,39 @@ const MemberPlan* MemberPlans::Find(ITypeInfo* info, DISPID id, WORD flags) {
     return nullptr;
 }
 
+// The call itself; a failure leaves the result to the caller of this.
+HRESULT Dispatch(const LateBoundCall& call, ITypeInfo* info, HRESULT loaded, REFIID iid, MemberPlans& plans) {
+    if (!SameGuid(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
+    if (const HRESULT shape = CheckCallShape(call.flags, call.params, call.argumentError); FAILED(shape)) return shape;
+    if (FAILED(loaded)) return loaded;
+    const MemberPlan* plan = plans.Find(info, call.id, call.flags);
+    if (!plan) return DISP_E_MEMBERNOTFOUND;
+    const WORD kind = (plan->kind & call.flags) ? call.flags : static_cast<WORD>(plan->kind);
+    if (plan->parameters.empty()) {
+        // Nothing to prepare (the most frequent call, a property read).
+        if (call.params->cArgs) return DISP_E_BADPARAMCOUNT;
+        DISPPARAMS none{};
+        return DispInvoke(call.object, info, call.id, kind, &none, call.result, call.exception, call.argumentError);
+    }
+    DispatchArguments prepared;
+    const HRESULT preparation = prepared.Prepare(*plan, *call.params, call.argumentError);
+    if (FAILED(preparation)) return preparation;
+    const HRESULT invoked = DispInvoke(call.object, info, call.id, kind, prepared.Params(), call.result, call.exception,
+                                       call.argumentError);
+    prepared.WriteBack();
+    return invoked;
+}
+
 HRESULT InvokeThroughTypeInfo(const LateBoundCall& call, ITypeInfo* info, HRESULT loaded, REFIID iid, MemberPlans& plans) {
     if (call.result) VariantInit(call.result);
-    HRESULT hr = iid == IID_NULL ? CheckCallShape(call.flags, call.params, call.argumentError) : DISP_E_UNKNOWNINTERFACE;
-    if (SUCCEEDED(hr)) hr = loaded;
-    const MemberPlan* plan = SUCCEEDED(hr) ? plans.Find(info, call.id, call.flags) : nullptr;
-    if (SUCCEEDED(hr) && !plan) hr = DISP_E_MEMBERNOTFOUND;
-    if (SUCCEEDED(hr)) {
-        DispatchArguments prepared;
-        hr = prepared.Prepare(*plan, *call.params, call.argumentError);
-        if (SUCCEEDED(hr)) {
-            const WORD kind = (plan->kind & call.flags) ? call.flags : static_cast<WORD>(plan->kind);
-            hr = DispInvoke(call.object, info, call.id, kind, prepared.Params(), call.result, call.exception,
-                            call.argumentError);
-            prepared.WriteBack();
-        }
-    }
+    const HRESULT hr = Dispatch(call, info, loaded, iid, plans);
+    // A failed call hands back no value, not even an empty text.
     if (FAILED(hr) && call.result) VariantClear(call.result);
     return hr;
 }
 
 HRESULT NamesThroughTypeInfo(ITypeInfo* info, HRESULT loaded, REFIID iid, LPOLESTR* names, UINT count, DISPID* ids) {
-    if (iid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!SameGuid(iid, IID_NULL)) return DISP_E_UNKNOWNINTERFACE;
     if (!names || !ids || std::find(names, names + count, nullptr) != names + count) return E_INVALIDARG;
     return FAILED(loaded) ? loaded : DispGetIDsOfNames(info, names, count, ids);
 }
@@ -698,7 +724,6 @@ HRESULT DispatchArguments::Prepare(const MemberPlan& plan, const DISPPARAMS& par
     }
     // A property's new value comes as the named argument automation defines for it.
     if (put && !valueNamed) return DISP_E_PARAMNOTFOUND;
-    if (count == 0) return S_OK;  // nothing to prepare: `prepared` stays empty
 
     // Arguments point into the temporaries, which must therefore never move.
     temporaries.reserve(count);
@@ -755,6 +780,11 @@ HRESULT DispatchArguments::Supply(const ParameterPlan& parameter, const VARIANT*
         const VARIANT* source = supplied;
         if (V_VT(supplied) == kVariantReference) source = V_VARIANTREF(supplied);
         if ((V_VT(source) & VT_BYREF) || source != supplied) callerVariable = const_cast<VARIANT*>(source);
+        // A value of the parameter's own type given by value is handed on as it is.
+        if (!parameter.byReference && source == supplied && V_VT(source) == parameter.base && !parameter.ownInterface) {
+            argument = *supplied;
+            return S_OK;
+        }
         // An object of an interface of its own is always asked for that interface.
         if (parameter.byReference && !parameter.ownInterface) {
             if (parameter.base == VT_VARIANT && source != supplied && !(V_VT(source) & VT_BYREF)) {

@@ -19,11 +19,11 @@
 #include <oaidl.h>
 
 #include <atomic>
-#include <vector>
 
 namespace orvi {
 
 struct MemberPlan;
+struct PlanTable;
 
 // The plans of every member of one interface. The first call builds them
 // all and publishes them with one interlocked exchange, so reading needs no
@@ -41,7 +41,7 @@ public:
     const MemberPlan* Find(ITypeInfo* info, DISPID id, WORD flags);
 
 private:
-    std::atomic<const std::vector<MemberPlan>*> published{nullptr};
+    std::atomic<const PlanTable*> published{nullptr};
 };
 
 // One IDispatch::Invoke as the caller made it.

@@ -22,7 +22,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** object) override { return ComObject::QueryInterface(iid, object); }
     STDMETHODIMP_(ULONG) AddRef() override { return ComObject::AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return ComObject::Release(); }
-    void* FurtherInterface(REFIID iid) { return iid == __uuidof(IErrorInfo) ? static_cast<IErrorInfo*>(this) : nullptr; }
+    void* FurtherInterface(REFIID iid) { return SameGuid(iid, __uuidof(IErrorInfo)) ? static_cast<IErrorInfo*>(this) : nullptr; }
 
     STDMETHODIMP get_Number(long* result) override { return Get(result, number); }
     STDMETHODIMP get_Source(BSTR* result) override { return Get(result, source); }
