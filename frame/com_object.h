@@ -89,7 +89,7 @@ public:
             *object = static_cast<Itf*>(this);
         } else if (SameGuid(iid, __uuidof(ISupportErrorInfo))) {
             *object = static_cast<ISupportErrorInfo*>(this);
-        } else if (iid == __uuidof(IProvideClassInfo) && ClassOfInterface(__uuidof(Itf))) {
+        } else if (SameGuid(iid, __uuidof(IProvideClassInfo)) && ClassOfInterface(__uuidof(Itf))) {
             // Only a class of the type library has class information to give.
             *object = static_cast<IProvideClassInfo*>(this);
         } else if (void* further = static_cast<Derived*>(this)->FurtherInterface(iid)) {
