@@ -10,7 +10,6 @@ namespace orvi {
 namespace {
 
 VARIANT Given(const VARIANT* value) { return value ? *value : MissingArgument(); }
-bool IsMissing(const VARIANT& value) { return V_VT(&value) == VT_ERROR && V_ERROR(&value) == DISP_E_PARAMNOTFOUND; }
 
 class clsKvOrviCollectionAdapterA final : public ComObject<clsKvOrviCollectionAdapterA, _Collection> {
 public:
@@ -33,7 +32,7 @@ public:
             // Only the arguments given: the object need not take all four.
             const VARIANT arguments[] = {Given(Item), Given(Key), Given(Before), Given(After)};
             std::size_t count = std::size(arguments);
-            while (count > 1 && IsMissing(arguments[count - 1])) --count;
+            while (count > 1 && IsMissingArgument(&arguments[count - 1])) --count;
             CallByName(target.Get(), L"Add", DISPATCH_METHOD, std::span<const VARIANT>(arguments, count));
         });
     }

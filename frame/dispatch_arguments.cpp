@@ -14,6 +14,7 @@
 #include "collection_adapter.h"
 #include "com_ptr.h"
 #include "errors.h"
+#include "late_bound.h"
 #include "pure/numeric.h"
 #include "same_guid.h"
 #include "system_function.h"
@@ -305,9 +306,6 @@ HRESULT CheckArgument(const VARIANT& argument, bool referenced) {
     return S_OK;
 }
 
-bool IsMissing(const VARIANT* value) {
-    return !value || (V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND);
-}
 
 // Bytes of a scalar value in a VARIANT (or behind a typed reference).
 std::size_t ValueSize(VARTYPE vt) {
@@ -760,7 +758,7 @@ HRESULT DispatchArguments::Prepare(const MemberPlan& plan, const DISPPARAMS& par
 HRESULT DispatchArguments::Supply(const ParameterPlan& parameter, const VARIANT* supplied, VARIANT& argument) {
     VARIANT value{};
     VARIANT* callerVariable = nullptr;
-    if (IsMissing(supplied)) {
+    if (IsMissingArgument(supplied)) {
         if (parameter.hasDefault) {
             const HRESULT hr = VariantCopy(&value, const_cast<VARIANT*>(&parameter.defaultValue));
             if (FAILED(hr)) return hr;

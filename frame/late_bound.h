@@ -23,7 +23,11 @@ inline Variant CallByName(IDispatch* object, const wchar_t* member, WORD flags, 
 
 // Argument helpers.
 VARIANT ByRef(VARIANT& value);          // a reference to `value`
-VARIANT MissingArgument();              // an optional argument left out
+VARIANT MissingArgument();
+// Whether an argument was left out: none given, or the marker above.
+inline bool IsMissingArgument(const VARIANT* value) {
+    return !value || (V_VT(value) == VT_ERROR && V_ERROR(value) == DISP_E_PARAMNOTFOUND);
+}              // an optional argument left out
 VARIANT ObjectArgument(IDispatch* object);  // by value, not owned
 VARIANT TextArgument(BSTR text);            // by value, not owned
 VARIANT LongArgument(long value);

@@ -8,6 +8,7 @@
 #include "ansi.h"
 #include "com_object.h"
 #include "module.h"
+#include "registry_key.h"
 #include "orvilib10_h.h"
 
 namespace orvi {
@@ -61,41 +62,35 @@ std::wstring GuidText(const GUID& guid) {
 // Registration goes through the ANSI registry functions, the only ones that
 // work on every release the component runs on; its keys are plain ASCII.
 LONG SetKeyValue(HKEY root, const std::wstring& path, const char* name, const std::wstring& value) {
-    HKEY key = nullptr;
-    LONG status = RegCreateKeyExA(root, ToAnsi(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr);
+    RegistryKey key;
+    const LONG status = RegCreateKeyExA(root, ToAnsi(path).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.Put(), nullptr);
     if (status != ERROR_SUCCESS) return status;
     const std::string text = ToAnsi(value);
-    status = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
-    RegCloseKey(key);
-    return status;
+    return RegSetValueExA(key.Get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()), static_cast<DWORD>(text.size() + 1));
 }
 
 bool KeyExists(HKEY root, const std::wstring& path) {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(root, ToAnsi(path).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-    RegCloseKey(key);
-    return true;
+    RegistryKey key;
+    return RegOpenKeyExA(root, ToAnsi(path).c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
 }
 
 // Deletes a key with everything below it; a key that is not there is no
 // failure. (The system's own tree delete exists only on later releases.)
 LONG DeleteKeyTree(HKEY root, const std::string& path) {
-    HKEY key = nullptr;
-    LONG status = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, &key);
-    if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
-    if (status != ERROR_SUCCESS) return status;
-    for (;;) {
-        char child[256];  // the longest key name the registry allows, and its NUL
-        DWORD length = sizeof child;
-        status = RegEnumKeyExA(key, 0, child, &length, nullptr, nullptr, nullptr, nullptr);
-        if (status == ERROR_NO_MORE_ITEMS) break;
-        if (status == ERROR_SUCCESS) status = DeleteKeyTree(key, child);
-        if (status != ERROR_SUCCESS) {
-            RegCloseKey(key);
-            return status;
+    {
+        RegistryKey key;
+        LONG status = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ | KEY_WRITE, key.Put());
+        if (status == ERROR_FILE_NOT_FOUND) return ERROR_SUCCESS;
+        if (status != ERROR_SUCCESS) return status;
+        for (;;) {
+            char child[256];  // the longest key name the registry allows, and its NUL
+            DWORD length = sizeof child;
+            status = RegEnumKeyExA(key.Get(), 0, child, &length, nullptr, nullptr, nullptr, nullptr);
+            if (status == ERROR_NO_MORE_ITEMS) break;
+            if (status == ERROR_SUCCESS) status = DeleteKeyTree(key.Get(), child);
+            if (status != ERROR_SUCCESS) return status;
         }
-    }
-    RegCloseKey(key);
+    }  // closed before its own deletion
     return RegDeleteKeyA(root, path.c_str());
 }
 
