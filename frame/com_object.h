@@ -1,10 +1,13 @@
 // The COM boilerplate every class shares: IUnknown, IDispatch driven by
 // the type library, ISupportErrorInfo, IProvideClassInfo, start-up and
-// release steps, the class factory and module lock counting. A class derives from
+// release steps, the class factory and module lock counting. A class derives
+// from
 //     ComObject<ItsClass, ItsInterface>
-// (a final class) declares its ProgID as kProgId, may define a public StartUp() (which may
-// raise; creation then fails), and implements its
-// interface members with the Member/Produce/Get/Let helpers below.
+// (a final class) takes the ProgID its coclass declares in the interface
+// description (an internal class names its error source as kProgId), may
+// define a public StartUp() (which may raise; creation then fails), and
+// implements its interface members with the Member/Produce/Get/Let helpers
+// below.
 #pragma once
 #include <windows.h>
 #include <oaidl.h>
@@ -17,6 +20,7 @@
 #include "dispatch_arguments.h"
 #include "errors.h"
 #include "module.h"
+#include "orvilib10_progids.h"
 #include "same_guid.h"
 #include "thread_state.h"
 
@@ -49,7 +53,7 @@ ComPtr<I> CreateComponent(const CLSID& clsid) {
 
 template <class Class>
 struct ClassRegistration {
-    ClassRegistration() : entry{&__uuidof(Class), &__uuidof(typename Class::Interface), Class::kProgId, &Class::CreateInstance, nullptr} { AddClass(entry); }
+    ClassRegistration() : entry{&__uuidof(Class), &__uuidof(typename Class::Interface), Class::ProgId(), &Class::CreateInstance, nullptr} { AddClass(entry); }
     ClassEntry entry;
 };
 
@@ -57,6 +61,12 @@ template <class Derived, class Itf, bool CountsForThread = true>
 class ComObject : public Itf, public ISupportErrorInfo, public IProvideClassInfo {
 public:
     using Interface = Itf;
+
+    // The ProgID, also the source of the class's errors.
+    static constexpr const wchar_t* ProgId() {
+        if constexpr (requires { Derived::kProgId; }) return Derived::kProgId;
+        else return kDeclaredProgId<Derived>;
+    }
 
     // Creates an object, runs its start-up and hands out `iid`. A start-up
     // failure yields no object and that failure's error.
@@ -70,7 +80,10 @@ public:
             return E_OUTOFMEMORY;
         }
         ComPtr<Itf> held = ComPtr<Itf>::Adopt(created);
-        const HRESULT started = Guarded(Derived::kProgId, [&] { created->StartUp(); });
+        const HRESULT started = Guarded(ProgId(), [&] {
+            module::CheckResources();
+            created->StartUp();
+        });
         if (FAILED(started)) return started;
         return held->QueryInterface(iid, object);
     }
@@ -145,7 +158,7 @@ public:
         *info = nullptr;
         const ClassEntry* entry = ClassOfInterface(__uuidof(Itf));
         if (!entry) return E_NOTIMPL;
-        return Guarded(Derived::kProgId, [&] { *info = module::TypeInfoOf(*entry->clsid); });
+        return Guarded(ProgId(), [&] { *info = module::TypeInfoOf(*entry->clsid); });
     }
 
 protected:
@@ -167,7 +180,7 @@ protected:
 
     // Runs a member body with the class's ProgID as the default error source.
     template <class Body>
-    HRESULT Member(Body&& body) noexcept { return Guarded(Derived::kProgId, std::forward<Body>(body)); }
+    HRESULT Member(Body&& body) noexcept { return Guarded(ProgId(), std::forward<Body>(body)); }
 
     // A member yielding a value: the out-parameter starts empty and receives
     // the body's result only on success.
@@ -207,7 +220,7 @@ private:
     // internal class) provides its own through a public static TypeInfo().
     HRESULT LoadTypeInfo() noexcept {
         if (typeInfo) return S_OK;
-        return Guarded(Derived::kProgId, [&] {
+        return Guarded(ProgId(), [&] {
             if constexpr (requires { Derived::TypeInfo(); }) typeInfo = Derived::TypeInfo();
             else typeInfo = ComPtr<ITypeInfo>::Adopt(module::TypeInfoOf(__uuidof(Itf)));
         });

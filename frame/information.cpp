@@ -78,7 +78,6 @@ Variant ByteArray(std::span<const std::uint8_t> bytes) {
 
 class clsKvOrviInformationA final : public ComObject<clsKvOrviInformationA, _clsKvOrviInformationA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviInformationA";
 
     STDMETHODIMP get_GetProStdProperties(IDispatch** result) override {
         return Produce(result, [&] { return ApplicationProperties(); });
@@ -168,12 +167,10 @@ private:
 
 class clsKvOrviGeneralA final : public ComObject<clsKvOrviGeneralA, _clsKvOrviGeneralA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviGeneralA";
 };
 
 class clsKvOrviAdvancedA final : public ComObject<clsKvOrviAdvancedA, _clsKvOrviAdvancedA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviAdvancedA";
 };
 
 static const ClassRegistration<clsKvOrviInformationA> informationRegistration;

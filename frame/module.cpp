@@ -4,6 +4,9 @@
 
 #include "ansi.h"
 #include "errors.h"
+#include "orvilib10_digests.h"
+#include "pure/checksum.h"
+#include "resources.h"
 
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -13,6 +16,14 @@ namespace {
 std::atomic<long> liveObjects{0};
 std::atomic<long> locks{0};
 std::atomic<ITypeLib*> typeLibrary{nullptr};
+
+enum class Verdict { Unchecked, Intact, Damaged };
+std::atomic<Verdict> resources{Verdict::Unchecked};
+
+bool Intact(const char* type, std::size_t size, std::uint32_t crc) {
+    const auto bytes = FindComponentResource(type, MAKEINTRESOURCEA(1));
+    return bytes && bytes->size() == size && checksum::Crc32(*bytes) == crc;
+}
 
 }  // namespace
 
@@ -34,9 +45,26 @@ void Lock() { ++locks; }
 void Unlock() { --locks; }
 bool CanUnload() { return liveObjects.load() == 0 && locks.load() == 0; }
 
-ITypeInfo* TypeInfoOf(const GUID& iid) {
+void CheckResources() {
+    Verdict verdict = resources.load(std::memory_order_acquire);
+    if (verdict == Verdict::Unchecked) {
+        verdict = Intact("TYPELIB", ORVI_TYPELIB_SIZE, ORVI_TYPELIB_CRC32) &&
+                          Intact("REGISTRY", ORVI_REGISTRY_SIZE, ORVI_REGISTRY_CRC32)
+                      ? Verdict::Intact
+                      : Verdict::Damaged;
+        resources.store(verdict, std::memory_order_release);
+    }
+    if (verdict == Verdict::Damaged) {
+        SetThreadErrorInfo(kLibraryName, L"The type library or registration script inside " + FilePath() +
+                                             L" is damaged; reinstall the component.");
+        throw ComponentError::PassedOn(TYPE_E_CANTLOADLIBRARY);
+    }
+}
+
+ITypeLib* TypeLibrary() {
     ITypeLib* library = typeLibrary.load(std::memory_order_acquire);
     if (!library) {
+        CheckResources();
         ITypeLib* loaded = nullptr;
         Check(LoadTypeLibEx(FilePath().c_str(), REGKIND_NONE, &loaded));
         ITypeLib* expected = nullptr;
@@ -47,6 +75,12 @@ ITypeInfo* TypeInfoOf(const GUID& iid) {
             library = expected;
         }
     }
+    library->AddRef();
+    return library;
+}
+
+ITypeInfo* TypeInfoOf(const GUID& iid) {
+    ComPtr<ITypeLib> library = ComPtr<ITypeLib>::Adopt(TypeLibrary());
     ITypeInfo* info = nullptr;
     Check(library->GetTypeInfoOfGuid(iid, &info));
     return info;

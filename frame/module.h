@@ -16,9 +16,16 @@ void Lock();
 void Unlock();
 bool CanUnload();
 
-// The type information of one interface of the component's type library.
-// Raises on failure. The library is loaded once and released when the
-// component is unloadable.
+// Raises a clear error, at once, when a resource the component hands to the
+// system (its type library, its registration script) is not byte for byte
+// what the build made: the system's readers hang or corrupt the heap on a
+// damaged type library. The verdict is reached once per process.
+void CheckResources();
+
+// The component's type library, checked first; raises on failure. It is
+// loaded once and released when the component is unloadable.
+ITypeLib* TypeLibrary();
+// The type information of one interface or class of that library.
 ITypeInfo* TypeInfoOf(const GUID& iid);
 void ReleaseTypeLibrary();
 

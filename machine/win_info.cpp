@@ -103,7 +103,6 @@ double RoundToHundredthsEven(double value) { return numeric::RoundHalfEven(value
 
 class clsKvOrviUtilitesWinInfoA final : public ComObject<clsKvOrviUtilitesWinInfoA, _clsKvOrviUtilitesWinInfoA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviUtilitesWinInfoA";
 
     void StartUp() {
         versionInfo = QueryOsVersion();

@@ -103,7 +103,6 @@ float TwipsPerPixel(Axis axis) {
 
 class clsKvOrviSystemMetricsA final : public ComObject<clsKvOrviSystemMetricsA, _clsKvOrviSystemMetricsA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviSystemMetricsA";
 
     void StartUp() { objOSInfo = CreateComponent<_clsKvOrviOSInfoA>(__uuidof(clsKvOrviOSInfoA)); }
 

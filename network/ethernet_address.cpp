@@ -83,7 +83,6 @@ private:
 
 class clsKvOrviEthernetAddressA final : public ComObject<clsKvOrviEthernetAddressA, _clsKvOrviEthernetAddressA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviEthernetAddressA";
 
     STDMETHODIMP EthernetAddress(long* LanaNumber, BSTR* result) override {
         if (!LanaNumber) return E_POINTER;

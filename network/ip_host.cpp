@@ -71,7 +71,6 @@ Variant LongVariant(long value) {
 
 class clsKvOrviIPHostA final : public ComObject<clsKvOrviIPHostA, _clsKvOrviIPHostA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviIPHostA";
 
     STDMETHODIMP GetIPAddress(BSTR* result) override {
         return Produce(result, [&] { return Bstr(FirstAddress()); });

@@ -14,7 +14,6 @@ const SystemFunction<DLLGETVERSIONPROC> shellDllGetVersion{"Shlwapi.dll", "DllGe
 
 class clsKvOrviIEVersionInfoA final : public ComObject<clsKvOrviIEVersionInfoA, _clsKvOrviIEVersionInfoA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviIEVersionInfoA";
 
     void StartUp() {
         static_assert(sizeof(DLLVERSIONINFO) == 20);

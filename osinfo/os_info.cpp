@@ -50,7 +50,6 @@ OSType ClassifyEarlyNT(long major, long minor) {
 
 class clsKvOrviOSInfoA final : public ComObject<clsKvOrviOSInfoA, _clsKvOrviOSInfoA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviOSInfoA";
 
     void StartUp() {
         const OSVERSIONINFOA record = QueryOsVersion();

@@ -10,7 +10,6 @@ using namespace orvi;
 
 class clsKvOrviOsVersionInfoA final : public ComObject<clsKvOrviOsVersionInfoA, _clsKvOrviOsVersionInfoA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviOsVersionInfoA";
 
     void StartUp() {
         const OSVERSIONINFOA record = QueryOsVersion();

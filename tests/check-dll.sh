@@ -11,7 +11,7 @@ case $machine in
   x86-64) grep -q 'file format pei-x86-64' <<<"$dump" || fail "not a PE32+ x86-64 file" ;;
 esac
 exports=$(awk '/\[Ordinal\/Name Pointer\] Table/{t=1;next} t&&/^[[:space:]]*\[/{print $NF} t&&/^$/{t=0}' <<<"$dump" | sort | tr '\n' ' ')
-[ "$exports" = "DllCanUnloadNow DllGetClassObject DllRegisterServer DllUnregisterServer " ] || fail "exports: $exports"
+[ "$exports" = "DllCanUnloadNow DllGetClassObject DllInstall DllRegisterServer DllUnregisterServer " ] || fail "exports: $exports"
 imports=$(grep 'DLL Name:' <<<"$dump" | awk '{print tolower($3)}' | sort -u | tr '\n' ' ')
 for lib in $imports; do
   case $lib in

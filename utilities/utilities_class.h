@@ -7,7 +7,6 @@
 
 class clsKvOrviUtilitesA final : public orvi::ComObject<clsKvOrviUtilitesA, _clsKvOrviUtilitesA> {
 public:
-    static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviUtilitesA";
 
     // Starts with its own machine-information and locale objects; releases
     // the machine-information object first.

@@ -62,14 +62,18 @@ TEST_F(RegisteredDll, InterfacesAreMarshalledThroughTheTypeLibrary) {
     const std::wstring key = L"Interface\\" + GuidText(__uuidof(_clsKvOrviOsVersionInfoA));
     EXPECT_EQ(L"{00020424-0000-0000-C000-000000000046}", RegistryText(key + L"\\ProxyStubClsid32"));
     EXPECT_EQ(GuidText(LIBID_Orvilib10), RegistryText(key + L"\\TypeLib"));
-    ComPtr<ITypeLib> library;
-    ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_Orvilib10, 1, 0, 0x409, library.Put()));
-    TLIBATTR* attributes = nullptr;
-    ASSERT_EQ(S_OK, library->GetLibAttr(&attributes));
-    EXPECT_EQ(1, attributes->wMajorVerNum);
-    EXPECT_EQ(0, attributes->wMinorVerNum);
-    EXPECT_EQ(0x409u, attributes->lcid);
-    library->ReleaseTLibAttr(attributes);
+    // Language-neutral: found from every client locale (the system tries the
+    // locale, its primary language, then 0).
+    for (LCID locale : {0x0000, 0x0409, 0x0407, 0x0411}) {
+        ComPtr<ITypeLib> library;
+        ASSERT_EQ(S_OK, LoadRegTypeLib(LIBID_Orvilib10, 1, 0, locale, library.Put())) << std::hex << locale;
+        TLIBATTR* attributes = nullptr;
+        ASSERT_EQ(S_OK, library->GetLibAttr(&attributes));
+        EXPECT_EQ(1, attributes->wMajorVerNum);
+        EXPECT_EQ(0, attributes->wMinorVerNum);
+        EXPECT_EQ(0u, attributes->lcid);
+        library->ReleaseTLibAttr(attributes);
+    }
 }
 
 TEST_F(RegisteredDll, CreatedByClsidEarlyBound) {
@@ -124,7 +128,7 @@ TEST_F(RegisteredDll, UnregisterRemovesEverythingAndRegisterRestoresIt) {
     EXPECT_EQ(L"<absent>", RegistryText(L"CLSID\\" + GuidText(__uuidof(clsKvOrviOsVersionInfoA)) + L"\\InprocServer32"));
     EXPECT_EQ(L"<absent>", RegistryText(L"Interface\\" + GuidText(__uuidof(_clsKvOrviOsVersionInfoA)) + L"\\ProxyStubClsid32"));
     ComPtr<ITypeLib> library;
-    EXPECT_NE(S_OK, LoadRegTypeLib(LIBID_Orvilib10, 1, 0, 0x409, library.Put()));
+    EXPECT_NE(S_OK, LoadRegTypeLib(LIBID_Orvilib10, 1, 0, 0, library.Put()));
     ComPtr<IDispatch> object;
     EXPECT_EQ(REGDB_E_CLASSNOTREG, CoCreateInstance(__uuidof(clsKvOrviOsVersionInfoA), nullptr, CLSCTX_INPROC_SERVER,
                                                     IID_IDispatch, object.PutVoid()));

@@ -184,7 +184,7 @@ TEST(TypeLibrary, IdentityAndClasses) {
         TLIBATTR* attributes = nullptr;
         ASSERT_EQ(S_OK, library->GetLibAttr(&attributes));
         EXPECT_EQ(LIBID_Orvilib10, attributes->guid);
-        EXPECT_EQ(0x409u, attributes->lcid);
+        EXPECT_EQ(0u, attributes->lcid) << "language-neutral, for clients of every locale";
         EXPECT_EQ(1, attributes->wMajorVerNum);
         EXPECT_EQ(0, attributes->wMinorVerNum);
         library->ReleaseTLibAttr(attributes);

@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Reads the registration script that tools/registration/declaration.py
+generates (the registrar's .rgs form), for the package, the manifests and
+the tests.
+
+    script.py values SCRIPT DLL_PATH
+        prints every value the script writes, one per line, as
+        `key<TAB>name or @<TAB>string<TAB>data`, keys below
+        HKEY_CLASSES_ROOT, with the DLL's path and folder put in
+"""
+import re
+import sys
+
+# A braced GUID is a name, not the opening of a body.
+TOKEN = re.compile(r"\s*(?:(\{[0-9A-Fa-f-]{36}\})|(\{|\}|=)|'((?:[^']|'')*)'|([^\s{}=']+))")
+
+
+class Key:
+    def __init__(self, name, flag=None):
+        self.name, self.flag = name, flag  # flag: None or "ForceRemove"
+        self.default = None                # the key's own value
+        self.values = {}                   # name: text
+        self.children = []
+
+
+def tokens(text):
+    position = 0
+    while True:
+        m = TOKEN.match(text, position)
+        if not m or m.end() == position:
+            if text[position:].strip():
+                sys.exit(f"registration script: cannot read {text[position:position + 40]!r}")
+            return
+        position = m.end()
+        if m.group(2):
+            yield m.group(2)
+        elif m.group(3) is not None:
+            yield ("text", m.group(3).replace("''", "'"))
+        else:
+            yield m.group(1) or m.group(4)
+
+
+def parse(text):
+    """The script's root keys, each a Key holding its tree."""
+    stream = list(tokens(text))
+    position = 0
+
+    def take(expected=None):
+        nonlocal position
+        token = stream[position]
+        if expected is not None and token != expected:
+            sys.exit(f"registration script: {expected!r} expected, {token!r} found")
+        position += 1
+        return token
+
+    def string():
+        if take() != "s":
+            sys.exit("registration script: only texts (s) are supported")
+        token = take()
+        if not isinstance(token, tuple):
+            sys.exit("registration script: a quoted text expected")
+        return token[1]
+
+    def name_token():
+        token = take()
+        return token[1] if isinstance(token, tuple) else token
+
+    def body(key):
+        take("{")
+        while stream[position] != "}":
+            if stream[position] == "val":
+                take()
+                name = name_token()
+                take("=")
+                key.values[name] = string()
+            else:
+                key.children.append(entry())
+        take("}")
+
+    def entry():
+        flag = None
+        if stream[position] == "ForceRemove":
+            flag = take()
+        key = Key(name_token(), flag)
+        if position < len(stream) and stream[position] == "=":
+            take()
+            key.default = string()
+        if position < len(stream) and stream[position] == "{":
+            body(key)
+        return key
+
+    roots = []
+    while position < len(stream):
+        roots.append(entry())
+    return roots
+
+
+def substituted(text, module):
+    folder = module.rsplit("\\", 1)[0]
+    return text.replace("%MODULE_DIR%", folder).replace("%MODULE%", module)
+
+
+def walk(key, path=""):
+    """(key path, key) of every key below a root, parents first."""
+    for child in key.children:
+        here = f"{path}\\{child.name}" if path else child.name
+        yield here, child
+        yield from walk(child, here)
+
+
+def values(script_text, module):
+    """[(key, value name or None, data)] of every value the script writes
+    below HKEY_CLASSES_ROOT, in the script's order."""
+    found = []
+    for root in parse(script_text):
+        if root.name != "HKCR":
+            sys.exit(f"registration script: a root other than HKCR: {root.name}")
+        for path, key in walk(root):
+            if key.default is not None:
+                found.append((path, None, substituted(key.default, module)))
+            for name, data in key.values.items():
+                found.append((path, name, substituted(data, module)))
+    return found
+
+
+def main():
+    mode, script, module = sys.argv[1:4]
+    if mode != "values":
+        sys.exit(__doc__)
+    for key, name, data in sorted(values(open(script, encoding="utf-8").read(), module), key=lambda e: (e[0], e[1] or "")):
+        print(f"{key}\t{name if name is not None else '@'}\tstring\t{data}")
+
+
+if __name__ == "__main__":
+    main()
