@@ -6,6 +6,22 @@ cd "$orvi_root" || exit 1
 # build/x86 holds the shipping 32-bit DLL, build/x64 its 64-bit twin.
 orvi_build_dir() { [ "$1" = 32 ] && echo build/x86 || echo build/x64; }
 
+# Whether this host runs 32-bit Windows code, as scripts/setup's probe
+# found; ORVI_NO_32BIT=1 answers no (to try the other path on a host that can).
+orvi_runs_32bit() { [ "${ORVI_NO_32BIT:-}" != 1 ] && [ "$(head -n 1 build/host32 2>/dev/null)" = yes ]; }
+# Why the 32-bit DLL is not run, in the words of the closing lines.
+orvi_no_32bit_reason() {
+  if [ "${ORVI_NO_32BIT:-}" = 1 ]; then echo "turned off by ORVI_NO_32BIT=1"
+  elif [ ! -f build/host32 ]; then echo "scripts/setup has not probed this host"
+  else echo "this host cannot execute 32-bit code"; fi
+}
+# The bitnesses whose DLL runs here, the shipping 32-bit one first; prints
+# what is left out and why.
+orvi_runnable_bits() {
+  if orvi_runs_32bit; then echo "32 64"
+  else echo "32-bit: not run, $(orvi_no_32bit_reason)" >&2; echo 64; fi
+}
+
 # orvi_build BITS [TARGET...]: configures and builds a bitness's
 # folder, all of it or the targets named.
 orvi_build() {

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Checks a built DLL file: its machine, its export table (exactly the four
-# entry points) and that it imports system DLLs only; the 32-bit DLL imports
-# only functions that Windows 95 and NT 4.0 export (tests/imports32.allow).
+# Checks a built DLL file without running it: its machine, its export table
+# (exactly the entry points), that it imports system DLLs only, and its
+# resources (tests/pe_resources.py); the 32-bit DLL imports only functions
+# that Windows 95 and NT 4.0 export (tests/imports32.allow).
+#     check-dll.sh DLL i386|x86-64 GENERATED_DIR
 set -euo pipefail
-dll=$1 machine=$2
+dll=$1 machine=$2 generated=$3
 dump=$(x86_64-w64-mingw32-objdump -p "$dll")
 fail() { echo "FAIL: $*"; exit 1; }
 case $machine in
@@ -32,4 +34,6 @@ if [ "$machine" = i386 ]; then
   [ -z "$unlisted" ] || fail "imports functions that Windows 95 or NT 4.0 lacks (not in $allow): $(echo $unlisted)"
   imports+="($(grep -vc '^#' "$allow") functions allowed)"
 fi
+[ "$machine" = i386 ] && bits=32 || bits=64
+python3 "$(dirname "$0")/pe_resources.py" "$dll" "$generated" "$bits"
 echo "ok: $dll ($machine) exports: $exports imports: $imports"

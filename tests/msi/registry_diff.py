@@ -14,8 +14,8 @@ import os
 import re
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "tools", "msi"))
-from registration import read_export  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from registry_export import read_export  # noqa: E402
 
 
 def installer_folder(key, kind):

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The Windows Installer package under Wine: installed silently into a fresh
-# prefix, it registers exactly what regsvr32 would, serves the 32-bit and the
-# 64-bit script host and an early-bound client of each bitness, and its
-# removal leaves no file or registry value behind; a second install and a
-# removal of what is not installed fail cleanly and change nothing.
+# prefix, it registers exactly what the DLLs' registration scripts declare
+# and what regsvr32 would, serves the 32-bit and the 64-bit script host and
+# an early-bound client of each bitness, and its removal leaves no file or
+# registry value behind; a second install and a removal of what is not
+# installed fail cleanly and change nothing. Where this host cannot run
+# 32-bit code, the 32-bit side is checked without running it: its files in
+# place and its registry view (which the 64-bit registry holds below
+# Wow6432Node) equal to the declaration.
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
 msi=$(ls build/orvilib10-*.msi 2>/dev/null | tail -1)
@@ -49,17 +53,25 @@ unchanged() {  # before, after
   same "$work/$1.files" "$work/$2.files" || status=1
   return $status
 }
-# What registration put into HKEY_CLASSES_ROOT, as each bitness sees it.
+runs32=false; orvi_runs_32bit && runs32=true
+# HKEY_CLASSES_ROOT as the 64-bit registry holds it (the 32-bit view below
+# Wow6432Node) and, where 32-bit programs run, as the 32-bit reg sees it.
 classes() {  # name
-  local bits
-  for bits in 32 64; do
-    ORVI_BITS=$bits scripts/wine-run reg export HKCR "$(scripts/winpath "$work/$1.classes$bits.reg")" /y >/dev/null
-  done
+  scripts/wine-run reg export HKCR "$(scripts/winpath "$work/$1.classes64.reg")" /y >/dev/null
+  $runs32 && ORVI_BITS=32 scripts/wine-run reg export HKCR "$(scripts/winpath "$work/$1.classes32.reg")" /y >/dev/null
+  return 0
 }
+values() { python3 tests/msi/registry_export.py values "$@"; }
 registered() {  # before name, after name: the values added, both views
+  if $runs32; then values "$work/$1.classes32.reg" "$work/$2.classes32.reg"
+  else values "$work/$1.classes64.reg" "$work/$2.classes64.reg" --wow; fi | sed "s/^/32 /"
+  values "$work/$1.classes64.reg" "$work/$2.classes64.reg" | sed "s/^/64 /"
+}
+declared() {  # what the two registration scripts declare for the installed DLLs
   local bits
   for bits in 32 64; do
-    python3 tools/msi/registration.py values "$work/$1.classes$bits.reg" "$work/$2.classes$bits.reg" | sed "s/^/$bits /"
+    python3 tests/msi/registry_export.py declared $bits build/x86/generated/orvilib10.rgs build/x64/generated/orvilib10.rgs \
+      'C:\Program Files (x86)\Orvilib10\orvilib10.dll' 'C:\Program Files\Orvilib10\orvilib10.dll' | sed "s/^/$bits /"
   done
 }
 install() { scripts/wine-run msiexec "$@" "$(scripts/winpath "$msi")" /qn; }
@@ -73,7 +85,15 @@ check "32-bit DLL in the 32-bit program files" cmp -s build/x86/orvilib10.dll "$
 check "64-bit DLL in the 64-bit program files" cmp -s build/x64/orvilib10.dll "$drive/Program Files/Orvilib10/orvilib10.dll"
 check "examples and README installed" test -f "$drive/Program Files/Orvilib10/examples/sysinfo.vbs" -a -f "$drive/Program Files/Orvilib10/README.md"
 
-for bits in 32 64; do
+registered clean installed > "$work/by-package"
+declared > "$work/declared"
+check "the package registers what the registration scripts declare" same "$work/declared" "$work/by-package"
+if $runs32; then
+  values "$work/clean.classes64.reg" "$work/installed.classes64.reg" --wow | sed "s/^/32 /" > "$work/below-wow"
+  check "the 32-bit view read below Wow6432Node is what a 32-bit program sees" same "$work/below-wow" <(grep '^32 ' "$work/by-package")
+fi
+
+for bits in $(orvi_runnable_bits 2>/dev/null); do
   [ "$bits" = 32 ] && folder='C:\Program Files (x86)\Orvilib10' host='C:\windows\syswow64\cscript.exe' dir=build/x86 ||
                       folder='C:\Program Files\Orvilib10' host='C:\windows\system32\cscript.exe' dir=build/x64
   scripts/wine-run "$host" //nologo "$(scripts/winpath examples/sysinfo.vbs)" 2>/dev/null | tr -d '\r' > "$work/report$bits"
@@ -99,17 +119,22 @@ check "removing what is not installed fails cleanly or does nothing (status $sta
 snapshot removed-again
 check "removing what is not installed changes nothing" unchanged removed removed-again
 
-# regsvr32 of the same files in the same places registers the same values.
-classes unregistered
-for bits in 32 64; do
-  [ "$bits" = 32 ] && folder='Program Files (x86)' dir=build/x86 || folder='Program Files' dir=build/x64
-  mkdir -p "$drive/$folder/Orvilib10" && cp "$dir/orvilib10.dll" "$drive/$folder/Orvilib10/"
-  ORVI_BITS=$bits scripts/wine-run regsvr32 /s "C:\\$folder\\Orvilib10\\orvilib10.dll"
-done
-classes regsvr32
-registered clean installed > "$work/by-package"
-registered unregistered regsvr32 > "$work/by-regsvr32"
-check "the package registers what regsvr32 registers" same "$work/by-regsvr32" "$work/by-package"
+# regsvr32 of the same files in the same places registers the same values
+# (where both DLLs run; each bitness's registration is checked against its
+# script by the registration tests of its run).
+if $runs32; then
+  classes unregistered
+  for bits in 32 64; do
+    [ "$bits" = 32 ] && folder='Program Files (x86)' dir=build/x86 || folder='Program Files' dir=build/x64
+    mkdir -p "$drive/$folder/Orvilib10" && cp "$dir/orvilib10.dll" "$drive/$folder/Orvilib10/"
+    ORVI_BITS=$bits scripts/wine-run regsvr32 /s "C:\\$folder\\Orvilib10\\orvilib10.dll"
+  done
+  classes regsvr32
+  registered unregistered regsvr32 > "$work/by-regsvr32"
+  check "the package registers what regsvr32 registers" same "$work/by-regsvr32" "$work/by-package"
+else
+  echo "not run: 32-bit script host, 32-bit client and 32-bit regsvr32 ($(orvi_no_32bit_reason))"
+fi
 check "both DLLs' whole registration" test "$(wc -l < "$work/by-package")" -gt 300
 
 echo "$checks checks, $failures failed"

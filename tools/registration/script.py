@@ -95,9 +95,20 @@ def parse(text):
     return roots
 
 
-def substituted(text, module):
-    folder = module.rsplit("\\", 1)[0]
+def substituted(text, module, folder=None):
+    """The text with the DLL's path and folder put in (the folder is the
+    path's, unless given)."""
+    if folder is None:
+        folder = module.rsplit("\\", 1)[0]
     return text.replace("%MODULE_DIR%", folder).replace("%MODULE%", module)
+
+
+def shared_by_platforms(key):
+    """Whether a key is the type library's version key or its FLAGS or
+    HELPDIR: one key for the library's registrations on every platform,
+    where the platform keys below it (0\\win32, 0\\win64) are each their own."""
+    parts = key.lower().split("\\")
+    return parts[0] == "typelib" and len(parts) >= 3 and parts[3:] in ([], ["flags"], ["helpdir"])
 
 
 def walk(key, path=""):
@@ -108,7 +119,7 @@ def walk(key, path=""):
         yield from walk(child, here)
 
 
-def values(script_text, module):
+def values(script_text, module, folder=None):
     """[(key, value name or None, data)] of every value the script writes
     below HKEY_CLASSES_ROOT, in the script's order."""
     found = []
@@ -117,9 +128,9 @@ def values(script_text, module):
             sys.exit(f"registration script: a root other than HKCR: {root.name}")
         for path, key in walk(root):
             if key.default is not None:
-                found.append((path, None, substituted(key.default, module)))
+                found.append((path, None, substituted(key.default, module, folder)))
             for name, data in key.values.items():
-                found.append((path, name, substituted(data, module)))
+                found.append((path, name, substituted(data, module, folder)))
     return found
 
 
