@@ -38,10 +38,12 @@ constexpr std::array<const wchar_t*, 13> kApplets = {
 
 }  // namespace
 
-bool FunctionPresent(const std::string& functionName, const std::string& libraryName) {
-    HMODULE library = loadLibrary(libraryName.c_str());
+bool FunctionPresent(std::wstring_view functionName, std::wstring_view libraryName) {
+    const auto function = ExactAnsi(functionName), libraryFile = ExactAnsi(libraryName);
+    if (!function || !libraryFile) return false;
+    HMODULE library = loadLibrary(libraryFile->c_str());
     if (!library) return false;
-    const FARPROC address = getProcAddress(library, functionName.c_str());
+    const FARPROC address = getProcAddress(library, function->c_str());
     freeLibrary(library);
     return address != nullptr;
 }

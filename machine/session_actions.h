@@ -5,10 +5,13 @@
 #include <oaidl.h>
 
 #include <string>
+#include <string_view>
 
 namespace orvi::session {
 
-bool FunctionPresent(const std::string& functionName, const std::string& libraryName);
+// Whether the library exports the function; False for a name the code page
+// cannot hold exactly, which could load or look up another.
+bool FunctionPresent(std::wstring_view functionName, std::wstring_view libraryName);
 // The applet command line of a control-panel setting, empty for an unknown one.
 std::wstring ControlPanelCommand(long setting);
 // Starts a command line with its window shown, without waiting; the new

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "ansi.h"
@@ -85,10 +86,14 @@ private:
     bool quiet = false;
 };
 
-
-// An empty text or one holding a NUL names no drive the system could be
-// asked about (it would read them as the current drive or a shorter name).
-bool NamesADrive(const std::wstring& drive) { return !drive.empty() && drive.find(L'\0') == std::wstring::npos; }
+// The drive text for the system, or nothing when it names no drive the
+// system could be asked about: the system would read an empty text as the
+// current drive and one holding a NUL as a shorter name, and a character
+// the code page cannot hold exactly could make it another drive or share.
+std::optional<std::string> DriveForSystem(const std::wstring& drive) {
+    if (drive.empty() || drive.find(L'\0') != std::wstring::npos) return std::nullopt;
+    return ExactAnsi(drive);
+}
 
 // Milliseconds since the system started.
 double UpTimeMilliseconds() {
@@ -173,7 +178,7 @@ public:
     }
     STDMETHODIMP APIFunctionPresent(BSTR FunctionName, BSTR DLLName, VARIANT_BOOL* result) override {
         return Produce(result, [&] {
-            return AsVariantBool(session::FunctionPresent(ToAnsi(Bstr::ViewOf(FunctionName)), ToAnsi(Bstr::ViewOf(DLLName))));
+            return AsVariantBool(session::FunctionPresent(Bstr::ViewOf(FunctionName), Bstr::ViewOf(DLLName)));
         });
     }
     // Arranging windows is left to the shell; the member is kept for its callers.
@@ -235,7 +240,8 @@ public:
             lastSystemError = 0;
             const std::wstring drive = TakeDrive(Drive, false);
             Variant label;
-            if (!NamesADrive(drive)) {
+            const auto name = DriveForSystem(drive);
+            if (!name) {
                 lastSystemError = ERROR_INVALID_NAME;
                 return label;
             }
@@ -244,7 +250,7 @@ public:
             std::memset(fileSystemBuffer, ' ', sizeof fileSystemBuffer);
             DWORD serialNumber = 0, componentLength = 0, fileSystemFlags = 0;
             const QuietDriveErrors quiet;
-            if (getVolumeInformation(ToAnsi(drive).c_str(), labelBuffer, kNameBuffer, &serialNumber, &componentLength,
+            if (getVolumeInformation(name->c_str(), labelBuffer, kNameBuffer, &serialNumber, &componentLength,
                                      &fileSystemFlags, fileSystemBuffer, kNameBuffer)) {
                 Bstr text(BufferText(labelBuffer, sizeof labelBuffer));
                 V_VT(label.Put()) = VT_BSTR;
@@ -260,11 +266,12 @@ public:
         return Produce(result, [&] {
             lastSystemError = 0;
             const std::wstring drive = TakeDrive(Drive, true);
-            if (!NamesADrive(drive)) {
+            const auto name = DriveForSystem(drive);
+            if (!name) {
                 lastSystemError = ERROR_INVALID_NAME;
                 return DRIVE_DOESNT_EXIST;
             }
-            const UINT type = getDriveType(ToAnsi(drive).c_str());
+            const UINT type = getDriveType(name->c_str());
             lastSystemError = static_cast<long>(LastSystemError());
             return static_cast<::DRIVE_TYPE>(type);
         });
@@ -416,10 +423,11 @@ private:
         double megabytes = 0;
         Attempt([&] {
             const std::wstring text = TakeDrive(drive, false);
-            if (!NamesADrive(text)) return;
+            const auto name = DriveForSystem(text);
+            if (!name) return;
             DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
             const QuietDriveErrors quiet;
-            if (!getDiskFreeSpace(ToAnsi(text).c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
+            if (!getDiskFreeSpace(name->c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &totalClusters))
                 return;
             const double bytesPerCluster = static_cast<double>(std::uint64_t{sectorsPerCluster} * bytesPerSector);
             megabytes = RoundHalfAway(bytesPerCluster / 1024.0 / 1024.0 * (freeSpace ? freeClusters : totalClusters), 2);

@@ -22,9 +22,14 @@ std::string CharacterCodes(std::wstring_view text) {
     return codes;
 }
 
-std::string FileName(std::wstring_view name) {
+std::optional<std::string> NameForSystem(std::wstring_view name) {
     if (name.find(L'\0') != std::wstring_view::npos) Raise(errInvalidCall);
-    return ToAnsi(name);
+    return ExactAnsi(name);
+}
+
+std::string FileName(std::wstring_view name) {
+    if (auto converted = NameForSystem(name)) return *converted;
+    Raise(errFileNotFound);
 }
 
 }  // namespace orvi::ansi

@@ -199,7 +199,9 @@ bool WriteWhole(std::wstring_view name, std::wstring_view contents) {
 void AddFolders(const std::wstring& startPath, IDispatch* collection) {
     if (!collection) Raise(errObjectNotSet);
     const std::wstring base = text::PathWithSeparator(startPath, L"");
-    FindSearch search(ansi::FileName(base + L"*"));
+    const auto pattern = ansi::NameForSystem(base + L"*");
+    if (!pattern) return;
+    FindSearch search(*pattern);
     if (!search.Found()) return;
     do {
         const std::string name = search.Name();
@@ -327,7 +329,9 @@ STDMETHODIMP clsKvOrviUtilitesA::FileCopy(BSTR* SourceFile, BSTR* TargetFile, BS
         BSTR& message = Argument(ErrMsg);
         try {
             const ComPtr<IDispatch> files = CreateObjectByProgId(L"Scripting.FileSystemObject");
-            if (!Exists(source)) return VARIANT_FALSE;
+            // A target the code page cannot hold names no file, as a
+            // missing source does.
+            if (!Exists(source) || !ansi::NameForSystem(target)) return VARIANT_FALSE;
             if (Exists(target) && IsReadOnly(target)) Raise(errPermissionDenied);
             // The target is not deleted first: a copy that fails (onto
             // itself, a folder, a read-only file) leaves it as it was.
@@ -353,10 +357,10 @@ STDMETHODIMP clsKvOrviUtilitesA::FileCopy(BSTR* SourceFile, BSTR* TargetFile, BS
 
 STDMETHODIMP clsKvOrviUtilitesA::FileCopyAPI(BSTR* Src, BSTR* dest, VARIANT_BOOL* FailIfDestExists, VARIANT_BOOL* result) {
     return Produce(result, [&] {
-        const std::string source = ansi::FileName(Bstr::ViewOf(Argument(Src)));
-        const std::string target = ansi::FileName(Bstr::ViewOf(Argument(dest)));
+        const auto source = ansi::NameForSystem(Bstr::ViewOf(Argument(Src)));
+        const auto target = ansi::NameForSystem(Bstr::ViewOf(Argument(dest)));
         const BOOL failIfExists = Argument(FailIfDestExists) != VARIANT_FALSE ? TRUE : FALSE;
-        const BOOL copied = copyFile(source.c_str(), target.c_str(), failIfExists);
+        const BOOL copied = source && target && copyFile(source->c_str(), target->c_str(), failIfExists);
         WriteBack(Src);
         WriteBack(dest);
         return AsBool(copied > 0);
@@ -426,9 +430,10 @@ STDMETHODIMP clsKvOrviUtilitesA::FileRead(BSTR Filename, BSTR* result) {
 
 STDMETHODIMP clsKvOrviUtilitesA::FileShortPath(BSTR Filename, BSTR* result) {
     return Produce(result, [&] {
-        const std::string name = ansi::FileName(Bstr::ViewOf(Filename));
+        const auto name = ansi::NameForSystem(Bstr::ViewOf(Filename));
+        if (!name) return Bstr();
         char buffer[255] = {};
-        const DWORD length = getShortPathName(name.c_str(), buffer, 255);
+        const DWORD length = getShortPathName(name->c_str(), buffer, 255);
         // A short path that does not fit the buffer comes back as its size only.
         if (length == 0 || length >= 255) return Bstr();
         return Bstr(FromAnsi(std::string(buffer, length)));

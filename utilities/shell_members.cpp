@@ -61,7 +61,7 @@ STDMETHODIMP clsKvOrviUtilitesA::PlaySound(BSTR* FromSoundFile, VARIANT_BOOL* Co
         Check(FileExists(inMedia.Get(), &existsInMedia));
         if (existsAsGiven == VARIANT_FALSE && existsInMedia == VARIANT_FALSE) return;
         const std::wstring asGiven(Bstr::ViewOf(file));
-        shell::PlayWave(asGiven, Continuous && *Continuous != VARIANT_FALSE);
+        if (!shell::PlayWave(asGiven, Continuous && *Continuous != VARIANT_FALSE)) return;
         // The name reads back as it went to the system.
         Bstr roundTrip(FromAnsi(ToAnsi(asGiven)));
         SysFreeString(file);

@@ -55,25 +55,32 @@ std::wstring ComponentName() {
 std::wstring ComponentVersionText() { return VersionText(kMajorVersion, kMinorVersion, kRevision); }
 
 bool Launch(LaunchRequest& request) {
-    // The shell's answer for a name it cannot find.
-    constexpr long kFileNotFound = 2;
+    // The shell's answers for a file and a folder it cannot find.
+    constexpr long kFileNotFound = 2, kPathNotFound = 3;
     long returned = 0;
     Attempt([&] {
         const bool hasParametersOrFolder = !request.parameters.empty() || !request.defaultDirectory.empty();
         const int show = ShellShowState(request.file, hasParametersOrFolder, static_cast<int>(request.showCommand));
-        const std::string operation = ToAnsi(request.operation), file = ToAnsi(request.file);
+        const std::string operation = ToAnsi(request.operation);
         request.operation = FromAnsi(operation);
-        // The shell's own buffers hold MAX_PATH: a longer name crashes it
-        // (from about 1,000 characters under Wine) or hangs it, so it is
-        // refused here as a name the shell cannot find.
-        if (file.size() >= MAX_PATH) {
+        // A name the code page cannot hold exactly names nothing the shell
+        // could find (converted, it could name another document). The
+        // shell's own buffers hold MAX_PATH: a longer name crashes it (from
+        // about 1,000 characters under Wine) or hangs it, so it is refused
+        // the same way.
+        const auto file = ExactAnsi(request.file);
+        if (!file || file->size() >= MAX_PATH) {
             returned = kFileNotFound;
             return;
         }
+        const auto folder = hasParametersOrFolder ? ExactAnsi(request.defaultDirectory) : std::string();
+        if (!folder) {
+            returned = kPathNotFound;
+            return;
+        }
         const std::string parameters = hasParametersOrFolder ? ToAnsi(request.parameters) : std::string();
-        const std::string folder = hasParametersOrFolder ? ToAnsi(request.defaultDirectory) : std::string();
         const HINSTANCE result = shellExecute(HandleFrom<HWND>(request.owner), operation.c_str(),
-                                              file.c_str(), parameters.c_str(), folder.c_str(), show);
+                                              file->c_str(), parameters.c_str(), folder->c_str(), show);
         returned = static_cast<long>(reinterpret_cast<LONG_PTR>(result));
     });
     if (returned > 32 || returned < 0) return true;
@@ -132,9 +139,12 @@ void WriteDesktopShortcut() {
     SetErrorInfo(0, nullptr);
 }
 
-void PlayWave(const std::wstring& file, bool continuous) {
-    const std::string name = ToAnsi(file);
-    sndPlaySound(name.c_str(), continuous ? (SND_ASYNC | SND_LOOP) : SND_ASYNC);
+bool PlayWave(const std::wstring& file, bool continuous) {
+    // A name the code page cannot hold exactly could play another file.
+    const auto name = ExactAnsi(file);
+    if (!name) return false;
+    sndPlaySound(name->c_str(), continuous ? (SND_ASYNC | SND_LOOP) : SND_ASYNC);
+    return true;
 }
 
 }  // namespace orvi::shell

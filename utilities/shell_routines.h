@@ -38,7 +38,8 @@ void Pause(float howLong, bool asMilliseconds);
 // program of that name in the component's folder. Never fails.
 void WriteDesktopShortcut();
 
-// Plays a wave file asynchronously (repeating when continuous).
-void PlayWave(const std::wstring& file, bool continuous);
+// Plays a wave file asynchronously (repeating when continuous). False,
+// without asking the system, for a name the code page cannot hold exactly.
+bool PlayWave(const std::wstring& file, bool continuous);
 
 }  // namespace orvi::shell

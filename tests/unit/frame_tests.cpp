@@ -1,5 +1,9 @@
 // The class frame and the error model, through the class factory.
 
+#include <optional>
+#include <string>
+
+#include "ansi.h"
 #include "collection_adapter.h"
 #include "com_object.h"
 #include "conversions.h"
@@ -19,6 +23,19 @@ TEST(LowWord, SignedLowSixteenBits) {
     EXPECT_EQ(32767, numeric::LowWord(0x12347FFFu));
     EXPECT_EQ(-32768, numeric::LowWord(0x00008000u));
     EXPECT_EQ(1998, numeric::LowWord(0x040A07CEu));
+}
+
+// A name goes to the system only when its code page holds it exactly. The
+// ANSI code page of a run is fixed, so code pages are named here: 1252
+// (best fit and the default character), 932 (two bytes), UTF-8 (on
+// Windows, and UTF-7 everywhere, the flags are refused and the text must
+// read back as it was).
+TEST(Conversions, ExactInCodePageOrNothing) {
+    struct Row { unsigned codePage; std::wstring text; std::optional<std::string> exact; } rows[] = {
+        {1252, L"caf\u00e9", "caf\xe9"}, {1252, L"\u0106.txt", std::nullopt}, {1252, L"\u0416.txt", std::nullopt},
+        {932, L"\u0416", "\x84\x47"}, {CP_UTF8, L"\u0416", "\xd0\x96"}, {CP_UTF8, std::wstring(1, L'\xD800'), std::nullopt},
+        {CP_UTF7, L"\u0416", "+BBY-"}, {1252, L"", ""}};
+    for (const Row& row : rows) EXPECT_EQ(row.exact, ExactInCodePage(row.codePage, row.text)) << row.codePage;
 }
 
 TEST(Conversions, RoundToEvenAndOverflowAsError6) {

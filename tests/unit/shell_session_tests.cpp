@@ -517,21 +517,6 @@ SQLRETURN SQL_API FakeAllocEnv(SQLHENV* environment) {
 }
 SQLRETURN SQL_API FakeFreeEnv(SQLHENV) { return SQL_SUCCESS; }
 
-std::vector<std::wstring> Elements(SAFEARRAY* array) {
-    std::vector<std::wstring> texts;
-    LONG lower = 0, upper = -1;
-    SafeArrayGetLBound(array, 1, &lower);
-    SafeArrayGetUBound(array, 1, &upper);
-    EXPECT_EQ(0, lower);
-    for (LONG index = lower; index <= upper; ++index) {
-        BSTR text = nullptr;
-        SafeArrayGetElement(array, &index, &text);
-        texts.emplace_back(Bstr::ViewOf(text));
-        SysFreeString(text);
-    }
-    return texts;
-}
-
 TEST(DSNs, SystemSourcesAsNameBarDescription) {
     SubstituteScope scope;
     scope.Replace<decltype(&::SQLAllocEnv)>("odbc32.dll", "SQLAllocEnv", &FakeAllocEnv);
@@ -542,11 +527,11 @@ TEST(DSNs, SystemSourcesAsNameBarDescription) {
     dataSources = {{"Sales", "SQL Server"}, {"Orders", "Microsoft Access Driver (*.mdb)"}};
     SAFEARRAY* array = nullptr;
     ASSERT_EQ(S_OK, machine->DSNs(&array));
-    EXPECT_EQ((std::vector<std::wstring>{L"Sales | SQL Server", L"Orders | Microsoft Access Driver (*.mdb)"}), Elements(array));
+    EXPECT_EQ((std::vector<std::wstring>{L"Sales | SQL Server", L"Orders | Microsoft Access Driver (*.mdb)"}), TextsOf(array));
 
     dataSources.clear();
     ASSERT_EQ(S_OK, machine->DSNs(&array));  // the caller's array is replaced
-    EXPECT_EQ((std::vector<std::wstring>{L""}), Elements(array));
+    EXPECT_EQ((std::vector<std::wstring>{L""}), TextsOf(array));
     SafeArrayDestroy(array);
 
     SAFEARRAYBOUND bound{3, 0};
@@ -567,7 +552,7 @@ TEST(DSNs, SystemSourcesAsNameBarDescription) {
     V_ARRAYREF(&argument) = &strings;
     DISPPARAMS params{&argument, nullptr, 1, 0};
     ASSERT_EQ(S_OK, late->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr));
-    EXPECT_EQ((std::vector<std::wstring>{L"Sales | SQL Server"}), Elements(strings));
+    EXPECT_EQ((std::vector<std::wstring>{L"Sales | SQL Server"}), TextsOf(strings));
     SafeArrayDestroy(strings);
     Variant variable;
     V_VT(variable.Put()) = VT_ARRAY | VT_VARIANT;
@@ -590,7 +575,7 @@ TEST(DSNs, WithoutADriverManagerOneEmptyElement) {
     auto machine = NewMachine();
     SAFEARRAY* array = nullptr;
     ASSERT_EQ(S_OK, machine->DSNs(&array));
-    EXPECT_EQ((std::vector<std::wstring>{L""}), Elements(array));
+    EXPECT_EQ((std::vector<std::wstring>{L""}), TextsOf(array));
     SafeArrayDestroy(array);
 }
 

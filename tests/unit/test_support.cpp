@@ -36,6 +36,21 @@ void RunOnThreads(const std::function<void()>& body, int threads) {
     EXPECT_EQ(threads, static_cast<int>(started.size()));
 }
 
+std::vector<std::wstring> TextsOf(SAFEARRAY* array) {
+    std::vector<std::wstring> texts;
+    LONG lower = 0, upper = -1;
+    SafeArrayGetLBound(array, 1, &lower);
+    SafeArrayGetUBound(array, 1, &upper);
+    EXPECT_EQ(0, lower);
+    for (LONG index = lower; index <= upper; ++index) {
+        BSTR text = nullptr;
+        SafeArrayGetElement(array, &index, &text);
+        texts.emplace_back(Bstr::ViewOf(text));
+        SysFreeString(text);
+    }
+    return texts;
+}
+
 LateCall::~LateCall() {
     SysFreeString(exception.bstrSource);
     SysFreeString(exception.bstrDescription);

@@ -60,6 +60,8 @@ Variant LongValue(long value);
 Variant TextValue(const wchar_t* text);
 Variant ObjectValue(IDispatch* object);
 std::wstring TextOf(const Variant& value);
+// The texts of a one-dimensional String array whose lower bound is 0.
+std::vector<std::wstring> TextsOf(SAFEARRAY* array);
 long LongOf(const Variant& value);
 
 // A window-like object whose "HDC" property yields a set value or fails.
@@ -105,14 +107,19 @@ private:
 void RunOnThreads(const std::function<void()>& body, int threads);
 inline void RunOnOtherThread(const std::function<void()>& body) { RunOnThreads(body, 1); }
 
-// Skips a case that needs the display's device context where this run
-// has none that works, printing the case and the reason.
-#define SKIP_WITHOUT_DISPLAY_CONTEXT()                                                        \
-    if (const char* gap = ::orvi::test::DisplayContextGap()) {                               \
+// Skips a case this run cannot make, printing the case and the reason
+// (scripts/test lists these lines).
+#define SKIP_BECAUSE(reason)                                                                          \
+    do {                                                                                              \
         const ::testing::TestInfo* skipped = ::testing::UnitTest::GetInstance()->current_test_info(); \
-        std::printf("SKIP %s.%s: %s\n", skipped->test_suite_name(), skipped->name(), gap);     \
-        GTEST_SKIP() << gap;                                                                  \
-    }
+        std::printf("SKIP %s.%s: %s\n", skipped->test_suite_name(), skipped->name(), reason);         \
+        GTEST_SKIP() << (reason);                                                                     \
+    } while (false)
+
+// Skips a case that needs the display's device context where this run
+// has none that works.
+#define SKIP_WITHOUT_DISPLAY_CONTEXT() \
+    if (const char* gap = ::orvi::test::DisplayContextGap()) SKIP_BECAUSE(gap)
 
 // Creates a class of the component through its class factory.
 template <class I>

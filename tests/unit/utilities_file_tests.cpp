@@ -1,8 +1,13 @@
 // The file members of the utilities class in a private temporary folder.
+#include <mmsystem.h>
+#include <shellapi.h>
+
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "errors.h"
 #include "late_bound.h"
 #include "orvilib10_h.h"
 #include "test_support.h"
@@ -644,4 +649,157 @@ TEST_F(Files, WritingMembersChangeOnlyTheNamedFiles) {
     EXPECT_TRUE(Kill(folder.W("inner\\target.txt"), nullptr, false));
     expected.erase("inner\\target.txt");
     EXPECT_EQ(expected, TreeOf(folder.path));
+}
+
+namespace {
+
+int systemReached = 0;
+HINSTANCE WINAPI CountedShellExecute(HWND, LPCSTR, LPCSTR, LPCSTR, LPCSTR, INT) {
+    ++systemReached;
+    return reinterpret_cast<HINSTANCE>(42);
+}
+BOOL WINAPI CountedPlaySound(LPCSTR, UINT) {
+    ++systemReached;
+    return TRUE;
+}
+
+// A Windows Media folder sound, removed with the test.
+struct MediaSound {
+    MediaSound() {
+        char windows[MAX_PATH] = {};
+        GetWindowsDirectoryA(windows, MAX_PATH);
+        CreateDirectoryA((std::string(windows) + "\\Media").c_str(), nullptr);
+        path = std::string(windows) + "\\Media\\orvi_decoy.wav";
+        CloseHandle(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    }
+    ~MediaSound() { DeleteFileA(path.c_str()); }
+    std::string path;
+};
+
+}  // namespace
+
+// Converted to the code page, a character it lacks becomes "?", a wildcard
+// to the system (U+0416 as "?"), or a look-alike (U+0106 as "C"). Either way
+// the name must answer as a missing file, never reach the decoys its
+// converted form would name: c.txt, the folder c, drive C:, msvcrt.dll and
+// GetCurrentProcessId. "#" in a name below stands for the character.
+TEST_F(Files, NamesTheCodePageCannotHoldNameNoFile) {
+    folder.Make("c.txt", "decoy");
+    folder.Make("c.wav", "decoy");
+    folder.Folder("c");
+    folder.Folder("c\\d");
+    folder.Make("c\\c.txt", "decoy");
+    const MediaSound mediaSound;
+    const auto before = TreeOf(folder.path);
+    scope.Replace<decltype(&::ShellExecuteA)>("shell32.dll", "ShellExecuteA", &CountedShellExecute);
+    scope.Replace<decltype(&::sndPlaySoundA)>("winmm.dll", "sndPlaySoundA", &CountedPlaySound);
+    ComPtr<_clsKvOrviUtilitesWinInfoA> machine;
+    ASSERT_EQ(S_OK, utilities->get_MyComputer(machine.Put()));
+
+    wchar_t lacking = 0;
+    const auto name = [&](std::wstring pattern) {
+        for (wchar_t& c : pattern) c = c == L'#' ? lacking : c;
+        return pattern;
+    };
+    const auto file = [&](const std::string& pattern) { return name(folder.W(pattern)); };
+    const auto yes = [](bool answer) { return std::wstring(answer ? L"True" : L"False"); };
+    const auto copy = [&](bool throughSystem, const std::wstring& from, const std::wstring& to) {
+        InOut source(from), target(to), message(L"");
+        VARIANT_BOOL copied = 7, failIfExists = VARIANT_FALSE;
+        EXPECT_EQ(S_OK, throughSystem ? utilities->FileCopyAPI(&source.value, &target.value, &failIfExists, &copied)
+                                      : utilities->FileCopy(&source.value, &target.value, &message.value, &copied));
+        return yes(copied == VARIANT_TRUE) + std::wstring(message.View());
+    };
+    const auto find = [&](const std::wstring& root, const std::wstring& wanted) {
+        InOut r(root), n(wanted);
+        Bstr found;
+        EXPECT_EQ(S_OK, utilities->FileFind(&r.value, &n.value, found.Put()));
+        return std::wstring(found.View());
+    };
+    const auto launch = [&](const std::wstring& document, const std::wstring& directory) {
+        Bstr d(document), parameters(L"p"), in(directory);
+        BSTR operation = SysAllocString(L"open");
+        long owner = 0;
+        VARIANT_BOOL launched = 7;
+        EXPECT_EQ(S_OK, utilities->ShellEx(d.Get(), essSW_SHOWNORMAL, parameters.Get(), in.Get(), &operation, &owner, &launched));
+        SysFreeString(operation);
+        return yes(launched == VARIANT_TRUE) + L" " + std::to_wstring(TakeErrorInfo().number.value_or(0));
+    };
+    struct Row {
+        const char* member;
+        std::function<std::wstring()> answer;
+        std::wstring missing;
+    } rows[] = {
+        {"FileExists", [&] { return yes(Bool(&_clsKvOrviUtilitesA::FileExists, file("#.txt"))); }, L"False"},
+        {"FileAttributes", [&] { return Text(&_clsKvOrviUtilitesA::FileAttributes, file("#.txt")); }, L""},
+        {"FileCreated", [&] { return std::to_wstring(Stamp(&_clsKvOrviUtilitesA::FileCreated, file("#.txt"))); }, L"0.000000"},
+        {"FileLastAccessed", [&] { return std::to_wstring(Stamp(&_clsKvOrviUtilitesA::FileLastAccessed, file("#.txt"))); }, L"0.000000"},
+        {"FileLastModified", [&] { return std::to_wstring(Stamp(&_clsKvOrviUtilitesA::FileLastModified, file("#.txt"))); }, L"0.000000"},
+        {"FileRead", [&] { return Text(&_clsKvOrviUtilitesA::FileRead, file("#.txt")); }, L""},
+        {"FileShortPath", [&] { return Text(&_clsKvOrviUtilitesA::FileShortPath, file("#.txt")); }, L""},
+        {"FileSize", [&] {
+             Bstr n(file("#.txt"));
+             long kb = -1;
+             const HRESULT hr = utilities->FileSize(n.Get(), &kb);
+             return std::to_wstring(ErrorNumberOf(hr)) + L" " + TakeErrorInfo().description;
+         }, L"53 File not found"},
+        {"FileWrite", [&] { return yes(Write(file("#.txt"), L"written")); }, L"False"},
+        {"FileCopy from", [&] { return copy(false, file("#.txt"), folder.W("copy.txt")); }, L"False"},
+        {"FileCopy onto", [&] { return copy(false, folder.W("c.txt"), file("#.txt")); }, L"False"},
+        {"FileCopyAPI from", [&] { return copy(true, file("#.txt"), folder.W("copy.txt")); }, L"False"},
+        {"FileCopyAPI onto", [&] { return copy(true, folder.W("c.txt"), file("#.txt")); }, L"False"},
+        {"FileKill", [&] { return yes(Kill(file("#.txt"), nullptr, false)); }, L"True"},
+        {"FileFind name", [&] { return find(folder.W(), name(L"#.txt")); }, L""},
+        {"FileFind root", [&] { return find(file("#"), L"c.txt"); }, L""},
+        {"FileDirectories", [&] {
+             DictionaryCollection paths;
+             Bstr start(file("#"));
+             EXPECT_EQ(S_OK, utilities->FileDirectories(start.Get(), &paths));
+             return std::to_wstring(LongOf(CallByName(paths.dictionary.Get(), L"Count", DISPATCH_PROPERTYGET)));
+         }, L"0"},
+        {"PlaySound", [&] {
+             InOut sound(file("#.wav")), inFolder(file("#\\orvi_decoy.wav"));
+             VARIANT_BOOL continuous = VARIANT_FALSE;
+             EXPECT_EQ(S_OK, utilities->PlaySound(&sound.value, &continuous));
+             EXPECT_EQ(S_OK, utilities->PlaySound(&inFolder.value, &continuous));  // found in Media by its name
+             return std::to_wstring(systemReached);
+         }, L"0"},
+        {"ShellEx file", [&] { return launch(file("#.txt"), L""); }, L"False 53"},
+        {"ShellEx folder", [&] { return launch(folder.W("c.txt"), file("#")); }, L"False 76"},
+        {"APIFunctionPresent library", [&] {
+             Bstr function(L"GetCurrentProcessId"), library(name(L"msv#rt.dll"));
+             VARIANT_BOOL present = 7;
+             EXPECT_EQ(S_OK, machine->APIFunctionPresent(function.Get(), library.Get(), &present));
+             return yes(present == VARIANT_TRUE);
+         }, L"False"},
+        {"APIFunctionPresent function", [&] {
+             Bstr function(name(L"Get#urrentProcessId")), library(L"kernel32.dll");
+             VARIANT_BOOL present = 7;
+             EXPECT_EQ(S_OK, machine->APIFunctionPresent(function.Get(), library.Get(), &present));
+             return yes(present == VARIANT_TRUE);
+         }, L"False"},
+        {"DriveType", [&] {
+             InOut drive(name(L"#"));
+             ::DRIVE_TYPE type = DRIVE_FIXED;
+             EXPECT_EQ(S_OK, machine->DriveType(&drive.value, &type));
+             return std::to_wstring(type);
+         }, L"1"},
+        {"DriveName", [&] {
+             InOut drive(name(L"#"));
+             Variant label;
+             EXPECT_EQ(S_OK, machine->DriveName(&drive.value, label.Put()));
+             return std::to_wstring(label.Type());
+         }, L"0"},
+        {"DriveMBSize", [&] {
+             InOut drive(name(L"#"));
+             double megabytes = -1;
+             EXPECT_EQ(S_OK, machine->DriveMBSize(&drive.value, &megabytes));
+             return std::to_wstring(megabytes);
+         }, L"0.000000"},
+    };
+    for (wchar_t character : {L'\u0416', L'\u0106'}) {
+        lacking = character;
+        for (const Row& row : rows) EXPECT_EQ(row.missing, row.answer()) << row.member << " " << static_cast<int>(character);
+    }
+    EXPECT_EQ(before, TreeOf(folder.path));
 }
