@@ -4,7 +4,12 @@
 #include <objbase.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "com_ptr.h"
 #include "orvilib10_h.h"
@@ -14,13 +19,13 @@ using orvi::ComPtr;
 
 namespace {
 
-std::wstring DllPath() {
-    // The build passes the Linux path of the DLL; Wine sees it on drive Z:.
-    std::string path = ORVI_DLL_PATH;
+// The build passes Linux paths; Wine sees them on drive Z:.
+std::wstring WinePath(std::string_view path) {
     std::wstring wide = L"Z:";
     for (char c : path) wide += c == '/' ? L'\\' : static_cast<wchar_t>(c);
     return wide;
 }
+std::wstring DllPath() { return WinePath(ORVI_DLL_PATH); }
 
 std::wstring RegistryText(const std::wstring& key, const wchar_t* name = nullptr) {
     wchar_t value[512] = {};
@@ -174,6 +179,70 @@ TEST_F(RegisteredDll, EveryClassByProgIdAndByClsidThenUnloadable) {
         EXPECT_EQ(S_FALSE, canUnload());
     }
     EXPECT_EQ(S_OK, canUnload());
+}
+
+std::vector<char> FileBytes(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::wstring ErrorDescription() {
+    ComPtr<IErrorInfo> info;
+    Bstr description;
+    if (GetErrorInfo(0, info.Put()) == S_OK) info->GetDescription(description.Put());
+    return std::wstring(description.View());
+}
+
+// A copy of the DLL whose type library or registration script is damaged
+// (the system's type library reader hangs on the first damage and corrupts
+// its heap on the second) refuses registration and creation at once, with
+// its reason, and writes nothing.
+TEST(DamagedDll, RefusesRegistrationAndCreation) {
+    const std::vector<char> dll = FileBytes(DllPath());
+    const std::vector<char> library = FileBytes(WinePath(ORVI_TYPELIB_PATH));
+    const std::vector<char> script = FileBytes(WinePath(ORVI_SCRIPT_PATH));
+    ASSERT_FALSE(dll.empty() || library.empty() || script.empty());
+    const auto libraryAt = std::search(dll.begin(), dll.end(), library.begin(), library.end()) - dll.begin();
+    const auto scriptAt = std::search(dll.begin(), dll.end(), script.begin(), script.end()) - dll.begin();
+    ASSERT_LT(static_cast<std::size_t>(libraryAt), dll.size());
+    ASSERT_LT(static_cast<std::size_t>(scriptAt), dll.size());
+    struct Damage {
+        const char* name;
+        std::size_t at, length;
+        bool zero;
+    };
+    const Damage damages[] = {
+        {"type library, second half zeroed", libraryAt + library.size() / 2, library.size() / 2, true},
+        {"type library, 64 bytes flipped", libraryAt + library.size() / 3, 64, false},
+        {"registration script, one byte flipped", scriptAt + script.size() / 2, 1, false},
+    };
+    wchar_t folder[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, folder);
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        std::vector<char> damaged = dll;
+        for (std::size_t i = damage.at; i < damage.at + damage.length; ++i) damaged[i] = damage.zero ? 0 : ~damaged[i];
+        const std::wstring path = std::wstring(folder) + L"orvilib10-damaged.dll";
+        std::ofstream(path.c_str(), std::ios::binary).write(damaged.data(), static_cast<std::streamsize>(damaged.size()));
+        HMODULE copy = LoadLibraryW(path.c_str());
+        ASSERT_NE(nullptr, copy);
+        auto reg = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(reinterpret_cast<void*>(GetProcAddress(copy, "DllRegisterServer")));
+        auto getClassObject = reinterpret_cast<HRESULT(STDAPICALLTYPE*)(REFCLSID, REFIID, void**)>(
+            reinterpret_cast<void*>(GetProcAddress(copy, "DllGetClassObject")));
+        EXPECT_EQ(TYPE_E_CANTLOADLIBRARY, reg());
+        EXPECT_NE(std::wstring::npos, ErrorDescription().find(L"damaged"));
+        EXPECT_EQ(DllPath(), RegistryText(L"CLSID\\" + GuidText(CLSID_clsKvOrviOSInfoA) + L"\\InprocServer32"))
+            << "the registered DLL's entries stay as they were";
+        ComPtr<IClassFactory> factory;
+        ASSERT_EQ(S_OK, getClassObject(CLSID_clsKvOrviOSInfoA, IID_IClassFactory, factory.PutVoid()));
+        ComPtr<IDispatch> object;
+        EXPECT_EQ(TYPE_E_CANTLOADLIBRARY, factory->CreateInstance(nullptr, IID_IDispatch, object.PutVoid()));
+        EXPECT_FALSE(object);
+        EXPECT_NE(std::wstring::npos, ErrorDescription().find(L"damaged"));
+        factory.Reset();
+        FreeLibrary(copy);
+        DeleteFileW(path.c_str());
+    }
 }
 
 }  // namespace

@@ -7,6 +7,9 @@
         `key<TAB>name or @<TAB>type<TAB>data`, paths in their plain form;
         with --wow, those of the 32-bit view, which a 64-bit export holds
         below Wow6432Node (so no 32-bit program need run to read them)
+    registry_export.py script SCRIPT DLL
+        prints, in the same form, what one DLL's registration script
+        declares for it at that path
     registry_export.py declared 32|64 SCRIPT32 SCRIPT64 DLL32 DLL64
         prints, in the same form, what registering both DLLs at those
         paths leaves in the 32-bit or the 64-bit view of HKEY_CLASSES_ROOT,
@@ -109,6 +112,10 @@ def added(before, after, wow=False):
                   for (k, n), (kind, data) in entries.items() if n != "<key>")
 
 
+def scripted(script, dll):
+    return sorted(line(k, n, "string", plain_path(d)) for k, n, d in script_values(open(script, encoding="utf-8").read(), dll))
+
+
 def declared(bits, script32, script64, dll32, dll64):
     own32 = script_values(open(script32, encoding="utf-8").read(), dll32)
     own64 = script_values(open(script64, encoding="utf-8").read(), dll64)
@@ -125,6 +132,8 @@ def main():
     mode = sys.argv[1]
     if mode == "values":
         print("\n".join(added(sys.argv[2], sys.argv[3], "--wow" in sys.argv[4:])))
+    elif mode == "script":
+        print("\n".join(scripted(sys.argv[2], sys.argv[3])))
     elif mode == "declared":
         print("\n".join(declared(*sys.argv[2:7])))
     else:

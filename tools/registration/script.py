@@ -7,6 +7,8 @@ the tests.
         prints every value the script writes, one per line, as
         `key<TAB>name or @<TAB>string<TAB>data`, keys below
         HKEY_CLASSES_ROOT, with the DLL's path and folder put in
+    script.py tops SCRIPT
+        prints the keys the registration owns whole, one per line
 """
 import re
 import sys
@@ -119,6 +121,19 @@ def walk(key, path=""):
         yield from walk(child, here)
 
 
+def tops(script_text):
+    """The keys a registration owns whole: each key written afresh
+    (ForceRemove), and the keys just below a container that is not."""
+    found = []
+    for root in parse(script_text):
+        for key in root.children:
+            if key.flag == "ForceRemove":
+                found.append(key.name)
+            else:
+                found += [f"{key.name}\\{child.name}" for child in key.children]
+    return found
+
+
 def values(script_text, module, folder=None):
     """[(key, value name or None, data)] of every value the script writes
     below HKEY_CLASSES_ROOT, in the script's order."""
@@ -135,9 +150,13 @@ def values(script_text, module, folder=None):
 
 
 def main():
-    mode, script, module = sys.argv[1:4]
+    mode, script = sys.argv[1:3]
+    if mode == "tops":
+        print("\n".join(tops(open(script, encoding="utf-8").read())))
+        return
     if mode != "values":
         sys.exit(__doc__)
+    module = sys.argv[3]
     for key, name, data in sorted(values(open(script, encoding="utf-8").read(), module), key=lambda e: (e[0], e[1] or "")):
         print(f"{key}\t{name if name is not None else '@'}\tstring\t{data}")
 
