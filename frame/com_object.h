@@ -17,7 +17,7 @@
 #include <type_traits>
 
 #include "com_ptr.h"
-#include "dispatch_arguments.h"
+#include "dispatch.h"
 #include "errors.h"
 #include "module.h"
 #include "orvilib10_progids.h"
@@ -121,7 +121,7 @@ public:
         return remaining;
     }
 
-    // IDispatch, driven by the interface's type information.
+    // IDispatch, from the interface's own table (dispatch.h).
     STDMETHODIMP GetTypeInfoCount(UINT* count) override {
         if (!count) return E_POINTER;
         *count = 1;
@@ -137,14 +137,15 @@ public:
         return S_OK;
     }
     STDMETHODIMP GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        const HRESULT loaded = LoadTypeInfo();
-        return NamesThroughTypeInfo(typeInfo.Get(), loaded, iid, names, count, ids);
+        HRESULT loaded = S_OK;
+        const DispatchTable* table = Table(loaded);
+        return IdsOfNames(table, loaded, iid, names, count, ids);
     }
     STDMETHODIMP Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                         EXCEPINFO* exception, UINT* argumentError) override {
-        const HRESULT loaded = LoadTypeInfo();
-        const LateBoundCall call{static_cast<Itf*>(this), id, flags, params, result, exception, argumentError};
-        return InvokeThroughTypeInfo(call, typeInfo.Get(), loaded, iid, plans);
+        HRESULT loaded = S_OK;
+        const DispatchTable* table = Table(loaded);
+        return InvokeMember({static_cast<Itf*>(this), id, flags, params, result, exception, argumentError}, table, loaded, iid);
     }
 
     // ISupportErrorInfo
@@ -213,17 +214,21 @@ protected:
 
 private:
     // Every object of the class shares one type information, and so one
-    // set of plans (constant-initialised: no guard on first use).
-    static inline MemberPlans plans;
+    // table (constant-initialised: no guard on first use).
+    static inline InterfaceDispatch dispatch;
 
-    // From the type library; a class whose interface is not in it (an
-    // internal class) provides its own through a public static TypeInfo().
+    // The class's table; built at the first late-bound use, from the type
+    // information. Null with `loaded` set when there can be none.
+    const DispatchTable* Table(HRESULT& loaded) noexcept {
+        if (const DispatchTable* table = dispatch.Published()) return table;
+        loaded = LoadTypeInfo();
+        return SUCCEEDED(loaded) ? dispatch.Build(typeInfo.Get(), SlotTableOf(__uuidof(Itf)), loaded) : nullptr;
+    }
+
+    // From the public type library, or the internal one for an internal class.
     HRESULT LoadTypeInfo() noexcept {
         if (typeInfo) return S_OK;
-        return Guarded(ProgId(), [&] {
-            if constexpr (requires { Derived::TypeInfo(); }) typeInfo = Derived::TypeInfo();
-            else typeInfo = ComPtr<ITypeInfo>::Adopt(module::TypeInfoOf(__uuidof(Itf)));
-        });
+        return Guarded(ProgId(), [&] { typeInfo = ComPtr<ITypeInfo>::Adopt(module::TypeInfoOf(__uuidof(Itf))); });
     }
 
     template <class T>

@@ -15,13 +15,14 @@ namespace {
 
 std::atomic<long> liveObjects{0};
 std::atomic<long> locks{0};
-std::atomic<ITypeLib*> typeLibrary{nullptr};
+// The public type library (resource 1) and the internal one (resource 2).
+std::atomic<ITypeLib*> typeLibraries[2]{nullptr, nullptr};
 
 enum class Verdict { Unchecked, Intact, Damaged };
 std::atomic<Verdict> resources{Verdict::Unchecked};
 
-bool Intact(const char* type, std::size_t size, std::uint32_t crc) {
-    const auto bytes = FindComponentResource(type, MAKEINTRESOURCEA(1));
+bool Intact(const char* type, WORD id, std::size_t size, std::uint32_t crc) {
+    const auto bytes = FindComponentResource(type, MAKEINTRESOURCEA(id));
     return bytes && bytes->size() == size && checksum::Crc32(*bytes) == crc;
 }
 
@@ -48,8 +49,9 @@ bool CanUnload() { return liveObjects.load() == 0 && locks.load() == 0; }
 void CheckResources() {
     Verdict verdict = resources.load(std::memory_order_acquire);
     if (verdict == Verdict::Unchecked) {
-        verdict = Intact("TYPELIB", ORVI_TYPELIB_SIZE, ORVI_TYPELIB_CRC32) &&
-                          Intact("REGISTRY", ORVI_REGISTRY_SIZE, ORVI_REGISTRY_CRC32)
+        verdict = Intact("TYPELIB", 1, ORVI_TYPELIB_SIZE, ORVI_TYPELIB_CRC32) &&
+                          Intact("TYPELIB", 2, ORVI_INTERNAL_TYPELIB_SIZE, ORVI_INTERNAL_TYPELIB_CRC32) &&
+                          Intact("REGISTRY", 1, ORVI_REGISTRY_SIZE, ORVI_REGISTRY_CRC32)
                       ? Verdict::Intact
                       : Verdict::Damaged;
         resources.store(verdict, std::memory_order_release);
@@ -61,14 +63,19 @@ void CheckResources() {
     }
 }
 
-ITypeLib* TypeLibrary() {
-    ITypeLib* library = typeLibrary.load(std::memory_order_acquire);
+namespace {
+
+ITypeLib* Library(std::size_t which) {
+    std::atomic<ITypeLib*>& cached = typeLibraries[which];
+    ITypeLib* library = cached.load(std::memory_order_acquire);
     if (!library) {
         CheckResources();
+        std::wstring path = FilePath();
+        if (which == 1) path += L"\\2";
         ITypeLib* loaded = nullptr;
-        Check(LoadTypeLibEx(FilePath().c_str(), REGKIND_NONE, &loaded));
+        Check(LoadTypeLibEx(path.c_str(), REGKIND_NONE, &loaded));
         ITypeLib* expected = nullptr;
-        if (typeLibrary.compare_exchange_strong(expected, loaded)) {
+        if (cached.compare_exchange_strong(expected, loaded)) {
             library = loaded;
         } else {
             loaded->Release();
@@ -79,15 +86,22 @@ ITypeLib* TypeLibrary() {
     return library;
 }
 
+}  // namespace
+
+ITypeLib* TypeLibrary() { return Library(0); }
+
 ITypeInfo* TypeInfoOf(const GUID& iid) {
-    ComPtr<ITypeLib> library = ComPtr<ITypeLib>::Adopt(TypeLibrary());
     ITypeInfo* info = nullptr;
-    Check(library->GetTypeInfoOfGuid(iid, &info));
+    HRESULT hr = TYPE_E_ELEMENTNOTFOUND;
+    for (std::size_t which = 0; which < 2 && hr == TYPE_E_ELEMENTNOTFOUND; ++which)
+        hr = ComPtr<ITypeLib>::Adopt(Library(which))->GetTypeInfoOfGuid(iid, &info);
+    Check(hr);
     return info;
 }
 
 void ReleaseTypeLibrary() {
-    if (ITypeLib* library = typeLibrary.exchange(nullptr)) library->Release();
+    for (std::atomic<ITypeLib*>& cached : typeLibraries)
+        if (ITypeLib* library = cached.exchange(nullptr)) library->Release();
 }
 
 }  // namespace orvi::module

@@ -22,10 +22,12 @@ bool CanUnload();
 // damaged type library. The verdict is reached once per process.
 void CheckResources();
 
-// The component's type library, checked first; raises on failure. It is
-// loaded once and released when the component is unloadable.
+// The component's type library, checked first; raises on failure. It and
+// the internal library are loaded once each and released when the
+// component is unloadable.
 ITypeLib* TypeLibrary();
-// The type information of one interface or class of that library.
+// The type information of one interface or class: of the public library,
+// else of the internal one, which describes the internal objects' interfaces.
 ITypeInfo* TypeInfoOf(const GUID& iid);
 void ReleaseTypeLibrary();
 

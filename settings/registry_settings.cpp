@@ -11,7 +11,6 @@
 
 #include "ansi.h"
 #include "com_object.h"
-#include "dispatch_type_info.h"
 #include "module.h"
 #include "pure/settings_names.h"
 #include "registry_key.h"
@@ -47,22 +46,6 @@ std::string ValueName(std::wstring_view key) { return IsDefaultValueMark(key) ? 
 class clsKvOrviUtilitesRegistryA final : public ComObject<clsKvOrviUtilitesRegistryA, _clsKvOrviUtilitesRegistryA> {
 public:
     static constexpr wchar_t kProgId[] = L"Orvilib10.clsKvOrviUtilitesRegistryA";
-
-    // Not in the type library: late binding goes through this description
-    // of the interface, slot by slot.
-    static ComPtr<ITypeInfo> TypeInfo() {
-        static const MemberDescription members[] = {
-            {L"Company", 0x68030001, INVOKE_PROPERTYPUT, {{L"NewVal", VT_BSTR}}, VT_EMPTY},
-            {L"Company", 0x68030001, INVOKE_PROPERTYGET, {}, VT_BSTR},
-            {L"AppName", 0x68030000, INVOKE_PROPERTYPUT, {{L"NewVal", VT_BSTR}}, VT_EMPTY},
-            {L"AppName", 0x68030000, INVOKE_PROPERTYGET, {}, VT_BSTR},
-            {L"DeleteSetting", 0x60030002, INVOKE_FUNC, {{L"Section", VT_BSTR}, {L"Key", VT_BSTR}}, VT_BOOL},
-            {L"GetSetting", 0x60030003, INVOKE_FUNC, {{L"Section", VT_BSTR}, {L"Key", VT_BSTR}, {L"Default", VT_BSTR}}, VT_BSTR},
-            {L"SaveSetting", 0x60030004, INVOKE_FUNC, {{L"Section", VT_BSTR}, {L"Key", VT_BSTR}, {L"Setting", VT_BSTR}}, VT_BOOL},
-            {L"SubKey", 0x60030005, INVOKE_FUNC, {{L"Section", VT_BSTR}}, VT_BSTR},
-        };
-        return BuildDualTypeInfo(__uuidof(_clsKvOrviUtilitesRegistryA), L"_clsKvOrviUtilitesRegistryA", members);
-    }
 
     void StartUp() {
         company = kDefaultCompany;

@@ -4,8 +4,9 @@ that cannot execute the 32-bit file):
 
     pe_resources.py DLL GENERATED_DIR 32|64
 
-- the embedded type library is byte for byte the one the build generated
-  for this bitness, and says so in its header (SYS_WIN32 or SYS_WIN64);
+- the embedded type libraries (the public one, the internal one) are byte
+  for byte those the build generated for this bitness, and say so in their
+  headers (SYS_WIN32 or SYS_WIN64);
 - the embedded registration script is the generated one, for this bitness;
 - the version block carries the version of frame/resource_ids.h, the DLL's
   file names and the self-registration marker.
@@ -112,12 +113,13 @@ def main():
     image = Image(open(dll, "rb").read())
     failures = []
 
-    library = image.resource("TYPELIB", 1)
-    expected = open(os.path.join(generated, "orvilib10.tlb"), "rb").read()
-    if library != expected:
-        failures.append("the embedded type library is not the generated one")
-    elif library[:4] != b"MSFT" or u32(library, 0x14) & 0xF != SYSKIND[bits]:
-        failures.append(f"the type library is not a {bits}-bit one")
+    for ident, name in ((1, "orvilib10.tlb"), (2, "orvilib10_internal.tlb")):
+        library = image.resource("TYPELIB", ident)
+        if library != open(os.path.join(generated, name), "rb").read():
+            failures.append(f"the embedded type library {ident} is not the generated {name}")
+        elif library[:4] != b"MSFT" or u32(library, 0x14) & 0xF != SYSKIND[bits]:
+            failures.append(f"the type library {ident} is not a {bits}-bit one")
+    library = image.resource("TYPELIB", 1) or b""
 
     script = image.resource("REGISTRY", 1)
     if script != open(os.path.join(generated, "orvilib10.rgs"), "rb").read():

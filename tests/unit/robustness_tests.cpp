@@ -15,6 +15,8 @@
 #include <shellapi.h>
 
 #include "com_object.h"
+#include "dispatch_arguments.h"
+#include "dispatch_table.h"
 #include "orvilib10_h.h"
 #include "test_support.h"
 
@@ -173,6 +175,137 @@ TEST(Robustness, RandomLateBoundCallsFailCleanly) {
     RecordProperty("calls", static_cast<int>(calls));
     RecordProperty("failures", static_cast<int>(failures));
     EXPECT_EQ(S_OK, DllCanUnloadNow());
+}
+
+// A call as the system's dispatcher made it before members were called
+// through their own slots: the same arguments made ready, then DispInvoke.
+HRESULT ThroughSystemDispatcher(IDispatch* object, ITypeInfo* info, const DispatchTable& table, DISPID id, WORD flags,
+                                const DISPPARAMS& params, VARIANT* result, EXCEPINFO* exception) {
+    const MemberPlan* plan = table.Find(id, flags);
+    if (!plan) return DISP_E_MEMBERNOTFOUND;
+    const WORD kind = (plan->kind & flags) ? flags : static_cast<WORD>(plan->kind);
+    DispatchArguments prepared;
+    UINT argumentError = 0;
+    if (HRESULT hr = prepared.Prepare(*plan, params, &argumentError); FAILED(hr)) return hr;
+    DISPID put = DISPID_PROPERTYPUT;
+    const bool isPut = plan->kind == INVOKE_PROPERTYPUT || plan->kind == INVOKE_PROPERTYPUTREF;
+    DISPPARAMS ready{plan->parameters.empty() ? nullptr : prepared.Arguments(), isPut ? &put : nullptr,
+                     static_cast<UINT>(plan->parameters.size()), isPut ? 1u : 0u};
+    const HRESULT hr = DispInvoke(object, info, id, kind, &ready, result, exception, &argumentError);
+    prepared.WriteBack();
+    if (FAILED(hr)) VariantClear(result);
+    return hr;
+}
+
+// A value as text, for comparing and showing.
+std::wstring TextForm(const VARIANT& value) {
+    Variant text;
+    if (FAILED(VariantChangeType(text.Put(), const_cast<VARIANT*>(&value), 0, VT_BSTR))) return L"?";
+    return std::wstring(Bstr::ViewOf(V_BSTR(text.Get())));
+}
+
+// Two values alike: the same type, and the same object presence, array
+// shape or text form.
+bool Alike(const VARIANT& a, const VARIANT& b) {
+    if (V_VT(&a) != V_VT(&b)) return false;
+    if (V_VT(&a) == VT_DISPATCH || V_VT(&a) == VT_UNKNOWN) return !V_UNKNOWN(&a) == !V_UNKNOWN(&b);
+    if (V_VT(&a) & VT_ARRAY) {
+        LONG upperA = -1, upperB = -1;
+        if (V_ARRAY(&a)) SafeArrayGetUBound(V_ARRAY(&a), 1, &upperA);
+        if (V_ARRAY(&b)) SafeArrayGetUBound(V_ARRAY(&b), 1, &upperB);
+        return upperA == upperB;
+    }
+    return TextForm(a) == TextForm(b);
+}
+
+std::string Shown(const VARIANT& value) {
+    std::string shown = " [type " + std::to_string(V_VT(&value)) + ": ";
+    for (wchar_t c : TextForm(value).substr(0, 20)) shown += c < 128 ? static_cast<char>(c) : '?';
+    return shown + "]";
+}
+
+// Late-bound calls through the members' own slots answer as the system's
+// dispatcher did: the same outcome, value, error and by-reference changes.
+TEST(Robustness, SlotCallsAnswerAsTheSystemDispatcher) {
+    // Members whose answer changes between two calls: only outcomes compare.
+    static const wchar_t* const varying[] = {L"GUIDx", L"RandomNumber", L"Running", L"MemoryAvailable", L"MemoryAvailablePhysical",
+                                             L"MemoryPageFile", L"MemoryPercentFree", L"DayPart", L"Today", L"Tomorrow",
+                                             L"Yesterday", L"IsGoodDate", L"WeekNo", L"ExactAge", L"HowOld", L"BusinessDays",
+                                             L"DaysInMonth", L"DLLBaseAddress", L"DriveMBFree", L"IsConnectedToInternet"};
+    RandomArguments arguments(20261209);
+    long calls = 0;
+    for (const ClassEntry* entry : AllClasses()) {
+        ComPtr<IDispatch> object;
+        ASSERT_EQ(S_OK, entry->create(IID_IDispatch, object.PutVoid()));
+        ComPtr<ITypeInfo> info;
+        ASSERT_EQ(S_OK, object->GetTypeInfo(0, 0, info.Put()));
+        const std::unique_ptr<DispatchTable> table = BuildDispatchTable(info.Get(), {});
+        for (const MemberPlan& plan : table->members) {
+            Bstr name;
+            info->GetDocumentation(plan.id, name.Put(), nullptr, nullptr, nullptr);
+            const std::wstring member(name.View());
+            if (Excluded(member)) continue;
+            const bool varies = std::find(std::begin(varying), std::end(varying), member) != std::end(varying);
+            const WORD flags = plan.kind == INVOKE_PROPERTYGET ? DISPATCH_PROPERTYGET
+                               : plan.kind == INVOKE_PROPERTYPUT ? DISPATCH_PROPERTYPUT
+                               : plan.kind == INVOKE_PROPERTYPUTREF ? DISPATCH_PROPERTYPUTREF
+                                                                  : DISPATCH_METHOD;
+            for (int round = 0; round < 30; ++round) {
+                // The same arguments twice; some by reference to a variable of each call's own.
+                const unsigned count = static_cast<unsigned>(plan.parameters.size()) - (arguments.Pick(3) == 0 && !plan.parameters.empty());
+                std::vector<Variant> values, variables[2];
+                std::vector<bool> referenced;
+                for (unsigned i = 0; i < count; ++i) {
+                    values.push_back(arguments.Next());
+                    referenced.push_back(arguments.Pick(3) == 0);
+                    variables[0].push_back(values.back());
+                    variables[1].push_back(values.back());
+                }
+                HRESULT hr[2];
+                Variant result[2];
+                EXCEPINFO exception[2]{};
+                for (int path = 0; path < 2; ++path) {
+                    std::vector<VARIANT> raw;
+                    for (unsigned i = count; i-- > 0;) {
+                        VARIANT argument = *values[i].Get();
+                        if (referenced[i]) {
+                            V_VT(&argument) = VT_VARIANT | VT_BYREF;
+                            V_VARIANTREF(&argument) = variables[path][i].Get();
+                        }
+                        raw.push_back(argument);
+                    }
+                    DISPID put = DISPID_PROPERTYPUT;
+                    const bool isPut = flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF);
+                    DISPPARAMS params{raw.data(), isPut && count ? &put : nullptr, count, isPut && count ? 1u : 0u};
+                    hr[path] = path == 0 ? object->Invoke(plan.id, IID_NULL, 0, flags, &params, result[0].Put(), &exception[0], nullptr)
+                                         : ThroughSystemDispatcher(object.Get(), info.Get(), *table, plan.id, flags, params,
+                                                                   result[1].Put(), &exception[1]);
+                }
+                ++calls;
+                const std::string call = testing::PrintToString(member) + " round " + std::to_string(round);
+                EXPECT_EQ(hr[1], hr[0]) << call;
+                EXPECT_EQ(result[1].Type(), result[0].Type()) << call;
+                if (!varies) {
+                    EXPECT_TRUE(Alike(*result[1].Get(), *result[0].Get())) << call << Shown(*result[1].Get()) << " / " << Shown(*result[0].Get());
+                    for (unsigned i = 0; i < count; ++i)
+                        EXPECT_TRUE(Alike(*variables[1][i].Get(), *variables[0][i].Get())) << call << " argument " << i << " given " << [&]{ std::string t; for (unsigned k = 0; k < count; ++k) t += Shown(*values[k].Get()).substr(0, 20) + (referenced[k] ? "& " : " "); return t; }() << ": " << Shown(*variables[1][i].Get()) << " / " << Shown(*variables[0][i].Get());
+                }
+                if (hr[0] == DISP_E_EXCEPTION && hr[1] == DISP_E_EXCEPTION) {
+                    EXPECT_EQ(exception[1].scode, exception[0].scode) << call;
+                    EXPECT_EQ(Bstr::ViewOf(exception[1].bstrSource), Bstr::ViewOf(exception[0].bstrSource)) << call;
+                    EXPECT_EQ(Bstr::ViewOf(exception[1].bstrDescription), Bstr::ViewOf(exception[0].bstrDescription)) << call;
+                }
+                for (EXCEPINFO& e : exception) {
+                    if (hr[&e - exception] != DISP_E_EXCEPTION) continue;
+                    SysFreeString(e.bstrSource);
+                    SysFreeString(e.bstrDescription);
+                    SysFreeString(e.bstrHelpFile);
+                }
+            }
+        }
+        SetErrorInfo(0, nullptr);
+    }
+    EXPECT_GT(calls, 1000);
 }
 
 }  // namespace
