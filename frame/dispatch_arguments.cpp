@@ -313,7 +313,8 @@ void StoreInCaller(VARIANT& variable, VARIANT& value) {
 }  // namespace
 
 DispatchArguments::~DispatchArguments() {
-    for (VARIANT& value : temporaries) VariantClear(&value);
+    for (VARIANT& value : temporaries)
+        if (!OwnsNothing(V_VT(&value))) VariantClear(&value);
     for (Returned& entry : returned)
         if (entry.ownsBefore) VariantClear(&entry.before);
 }
@@ -361,7 +362,7 @@ HRESULT DispatchArguments::Prepare(const MemberPlan& plan, const DISPPARAMS& par
                 }
         }
         VARIANT& argument = arguments[count - 1 - position];
-        VariantInit(&argument);
+        V_VT(&argument) = VT_EMPTY;
         if (!supplied && !parameter.hasDefault && !parameter.optional)
             return params.cNamedArgs ? DISP_E_PARAMNOTOPTIONAL : DISP_E_BADPARAMCOUNT;
         const HRESULT hr = Supply(parameter, supplied, argument);
@@ -377,7 +378,9 @@ HRESULT DispatchArguments::Supply(const ParameterPlan& parameter, const VARIANT*
     VARIANT value{};
     VARIANT* callerVariable = nullptr;
     if (IsMissingArgument(supplied)) {
-        if (parameter.hasDefault) {
+        if (parameter.hasDefault && OwnsNothing(V_VT(&parameter.defaultValue))) {
+            value = parameter.defaultValue;
+        } else if (parameter.hasDefault) {
             const HRESULT hr = VariantCopy(&value, const_cast<VARIANT*>(&parameter.defaultValue));
             if (FAILED(hr)) return hr;
         } else if (!parameter.optional) {

@@ -60,7 +60,7 @@ public:
     T* end() { return items + count; }
 
 private:
-    T own[N]{};
+    T own[N];  // left uninitialised: only what was put in is read
     std::vector<T> spilled;
     T* items = own;
     std::size_t count = 0, capacity = N;

@@ -9,6 +9,7 @@
 #include <wininet.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,8 @@ TEST(Handles, WithTheTopBitSetWidenWithTheirSign) {
         {"64-bit, sign-extended", value(VT_I8, [](VARIANT& v) { V_I8(&v) = static_cast<LONGLONG>(high); }), S_OK},
         {"Double", value(VT_R8, [](VARIANT& v) { V_R8(&v) = 2147488308.0; }), S_OK},
         {"past 32 bits", value(VT_R8, [](VARIANT& v) { V_R8(&v) = 4294967296.0; }), ErrorHResult(6)},
+        {"NaN", value(VT_R8, [](VARIANT& v) { V_R8(&v) = std::numeric_limits<double>::quiet_NaN(); }), ErrorHResult(6)},
+        {"infinity", value(VT_R8, [](VARIANT& v) { V_R8(&v) = -std::numeric_limits<double>::infinity(); }), ErrorHResult(6)},
     };
     for (const auto& form : forms) {
         FakeForm object(form.hdc);

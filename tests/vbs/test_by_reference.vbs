@@ -198,6 +198,14 @@ CheckEqual "DSNs over an array", 0, Err.Number
 CheckEqual "DSNs replaces the array", 0, UBound(script)
 CheckEqual "DSNs elements are texts", vbString, VarType(script(0))
 Err.Clear
+' A ReDim'ed array. (Wine 8's VBScript fails the ReDim of a variable never
+' declared, Err 0x80004005, leaving it Empty, before any call is made.)
+Dim resized
+ReDim resized(2)
+machine.DSNs resized
+CheckEqual "DSNs over a ReDim'ed array", 0, Err.Number
+CheckEqual "DSNs replaces the ReDim'ed array", 0, UBound(resized)
+Err.Clear
 machine.DSNs fixed
 CheckEqual "DSNs into a fixed array", 10, Err.Number
 CheckEqual "DSNs leaves a fixed array", 2, UBound(fixed)
