@@ -10,7 +10,7 @@ set -uo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
 dll=$1 assembly=$2 app_manifest=$3 example=$4 mta=$5 activation=$6
 orvi_prefix "${ORVI_BITS:-64}" registration-free
-app=$(orvi_temporary registration-free)
+orvi_temporary registration-free app
 cp "$dll" "$assembly" "$example" "$mta" "$activation" "$app/"
 failures=0
 check() {  # label, command...

@@ -12,7 +12,8 @@ set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
 msi=$(ls build/orvilib10-*.msi 2>/dev/null | tail -1)
 [ -n "$msi" ] || { echo "FAIL: no package; run scripts/package"; exit 1; }
-work=${ORVI_MSI_WORK:-$(orvi_temporary msi-test)}
+work=${ORVI_MSI_WORK:-}
+[ -n "$work" ] || orvi_temporary msi-test work
 orvi_prefix 64 msi-test
 drive=$ORVI_WINEPREFIX/drive_c
 checks=0 failures=0
