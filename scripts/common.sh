@@ -44,11 +44,13 @@ orvi_clean_up() {
 }
 trap orvi_clean_up EXIT
 
-# orvi_temporary NAME: prints a fresh temporary folder.
+# orvi_temporary NAME VARIABLE: a fresh temporary folder, in VARIABLE; not
+# printed, since a folder made in a command substitution would never be
+# removed (its shell's list of temporaries is not this one's).
 orvi_temporary() {
   local folder; folder=$(mktemp -d "/tmp/orvi-$1.XXXXXX")
   orvi_temporaries+=("$folder")
-  echo "$folder"
+  printf -v "$2" %s "$folder"
 }
 
 # orvi_prefix BITS [NAME]: a fresh private Wine prefix in ORVI_WINEPREFIX,

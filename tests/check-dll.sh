@@ -2,10 +2,11 @@
 # Checks a built DLL file without running it: its machine, its export table
 # (exactly the entry points), that it imports system DLLs only, and its
 # resources (tests/pe_resources.py); the 32-bit DLL imports only functions
-# that Windows 95 and NT 4.0 export (tests/imports32.allow).
-#     check-dll.sh DLL i386|x86-64 GENERATED_DIR
+# that Windows 95 and NT 4.0 export (tests/imports32.allow); its assembly
+# manifest is for its processor architecture (which Wine does not check).
+#     check-dll.sh DLL i386|x86-64 GENERATED_DIR ASSEMBLY_MANIFEST
 set -euo pipefail
-dll=$1 machine=$2 generated=$3
+dll=$1 machine=$2 generated=$3 manifest=$4
 dump=$(x86_64-w64-mingw32-objdump -p "$dll")
 fail() { echo "FAIL: $*"; exit 1; }
 case $machine in
@@ -34,6 +35,7 @@ if [ "$machine" = i386 ]; then
   [ -z "$unlisted" ] || fail "imports functions that Windows 95 or NT 4.0 lacks (not in $allow): $(echo $unlisted)"
   imports+="($(grep -vc '^#' "$allow") functions allowed)"
 fi
-[ "$machine" = i386 ] && bits=32 || bits=64
+[ "$machine" = i386 ] && bits=32 architecture=x86 || bits=64 architecture=amd64
+grep -q "processorArchitecture=\"$architecture\"" "$manifest" || fail "$manifest is not for $architecture"
 python3 "$(dirname "$0")/pe_resources.py" "$dll" "$generated" "$bits"
 echo "ok: $dll ($machine) exports: $exports imports: $imports"

@@ -12,7 +12,8 @@ set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
 msi=$(ls build/orvilib10-*.msi 2>/dev/null | tail -1)
 [ -n "$msi" ] || { echo "FAIL: no package; run scripts/package"; exit 1; }
-work=${ORVI_MSI_WORK:-$(orvi_temporary msi-test)}
+work=${ORVI_MSI_WORK:-}
+[ -n "$work" ] || orvi_temporary msi-test work
 orvi_prefix 64 msi-test
 drive=$ORVI_WINEPREFIX/drive_c
 checks=0 failures=0
@@ -83,6 +84,9 @@ snapshot installed
 classes installed
 check "32-bit DLL in the 32-bit program files" cmp -s build/x86/orvilib10.dll "$drive/Program Files (x86)/Orvilib10/orvilib10.dll"
 check "64-bit DLL in the 64-bit program files" cmp -s build/x64/orvilib10.dll "$drive/Program Files/Orvilib10/orvilib10.dll"
+manifest=$(basename build/x64/*.manifest)
+check "32-bit assembly manifest beside its DLL" cmp -s "build/x86/$manifest" "$drive/Program Files (x86)/Orvilib10/$manifest"
+check "64-bit assembly manifest beside its DLL" cmp -s "build/x64/$manifest" "$drive/Program Files/Orvilib10/$manifest"
 check "examples and README installed" test -f "$drive/Program Files/Orvilib10/examples/sysinfo.vbs" -a -f "$drive/Program Files/Orvilib10/README.md"
 
 registered clean installed > "$work/by-package"
