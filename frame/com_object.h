@@ -1,5 +1,5 @@
-// The COM boilerplate every class shares: IUnknown, IDispatch driven by
-// the type library, ISupportErrorInfo, IProvideClassInfo, start-up and
+// The COM boilerplate every class shares: IUnknown, IDispatch from the
+// interface's own table, ISupportErrorInfo, IProvideClassInfo, start-up and
 // release steps, the class factory and module lock counting. A class derives
 // from
 //     ComObject<ItsClass, ItsInterface>

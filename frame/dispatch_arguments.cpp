@@ -16,8 +16,6 @@
 namespace orvi {
 namespace {
 
-constexpr VARTYPE kVariantReference = VT_VARIANT | VT_BYREF;
-
 // Bytes of a scalar value in a VARIANT (or behind a typed reference).
 std::size_t ValueSize(VARTYPE vt) {
     if (vt & VT_ARRAY) return sizeof(SAFEARRAY*);

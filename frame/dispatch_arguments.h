@@ -23,6 +23,9 @@
 
 namespace orvi {
 
+// A reference to a caller's own Variant.
+inline constexpr VARTYPE kVariantReference = VT_VARIANT | VT_BYREF;
+
 // A vector of plain values whose first N live in the vector itself, so a
 // call's few arguments need no heap. Elements stay where they are as long
 // as the vector grows only within what was reserved.

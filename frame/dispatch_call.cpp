@@ -13,8 +13,6 @@
 namespace orvi {
 namespace {
 
-constexpr VARTYPE kVariantReference = VT_VARIANT | VT_BYREF;
-
 bool IsAutomationType(VARTYPE base) {
     switch (base) {
     case VT_EMPTY: case VT_NULL: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE:

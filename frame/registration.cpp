@@ -11,6 +11,7 @@
 #include "com_ptr.h"
 #include "errors.h"
 #include "module.h"
+#include "pure/numeric.h"
 #include "registry_key.h"
 #include "resources.h"
 #include "system_function.h"
@@ -274,12 +275,29 @@ void RequirePerUserClasses() {
 }
 
 // HKEY_CURRENT_USER\Software\Classes, the user's own classes (every user
-// has them from Windows 2000 on; a fresh profile may not yet).
+// has them from Windows 2000 on; a fresh profile may not yet, and then there
+// is nothing to remove).
+constexpr char kUserClasses[] = "Software\\Classes";
 RegistryKey UserClasses() {
     RegistryKey classes;
-    Succeed(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                            classes.Put(), nullptr));
+    Succeed(RegCreateKeyExA(HKEY_CURRENT_USER, kUserClasses, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, classes.Put(),
+                            nullptr));
     return classes;
+}
+
+bool KeyExists(HKEY root, const std::string& path) {
+    RegistryKey key;
+    return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+}
+
+// The system's type library key of this bitness's registration.
+std::string RegisteredLibraryKey(const TLIBATTR& library) {
+    wchar_t guid[40] = {};
+    StringFromGUID2(library.guid, guid, 40);
+    std::wstring locale;  // in hexadecimal, as the registration names it
+    for (unsigned long rest = library.lcid; locale.empty() || rest; rest >>= 4) locale.insert(locale.begin(), L"0123456789abcdef"[rest & 15]);
+    return ToAnsi(L"TypeLib\\" + std::wstring(guid) + L"\\" + numeric::IntegerText(library.wMajorVerNum) + L"." +
+                  numeric::IntegerText(library.wMinorVerNum) + L"\\" + locale + (sizeof(void*) == 8 ? L"\\win64" : L"\\win32"));
 }
 
 // The library's identity, as the system's registration keys it.
@@ -319,11 +337,14 @@ void UnregisterFromScript(Scope scope) {
         Succeed(writer.Remove(HKEY_CLASSES_ROOT, script, Parts::Classes));
         // Its answer where this bitness's library is not registered differs
         // between systems; nothing to remove is success.
-        UnRegisterTypeLib(library.guid, library.wMajorVerNum, library.wMinorVerNum, library.lcid, ThisSysKind());
+        const HRESULT hr = UnRegisterTypeLib(library.guid, library.wMajorVerNum, library.wMinorVerNum, library.lcid, ThisSysKind());
+        if (FAILED(hr) && KeyExists(HKEY_CLASSES_ROOT, RegisteredLibraryKey(library))) Check(hr);
         return;
     }
     RequirePerUserClasses();
-    Succeed(writer.Remove(UserClasses().Get(), script, Parts::All));
+    RegistryKey classes;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, kUserClasses, 0, KEY_READ | KEY_WRITE, classes.Put()) == ERROR_SUCCESS)
+        Succeed(writer.Remove(classes.Get(), script, Parts::All));
 }
 
 }  // namespace
