@@ -9,6 +9,8 @@
         prints every difference in what an install writes (classes, the
         Installer's records, the uninstall entries), but for the Installer's
         note of where it last found the package (its source list)
+    registry_diff.py classes BEFORE AFTER
+        prints every difference in the classes (of HKLM\Software exports)
 All files are `reg export` files of one hive."""
 import os
 import re
@@ -43,8 +45,9 @@ def main():
         left = [k for k in left if (install_area(k[0]) or ours(k, removed[k])) and not installer_folder(k[0], removed[k][0])]
     else:
         before, after = snapshots
-        left = [k for k in set(before) | set(after)
-                if before.get(k) != after.get(k) and install_area(k[0]) and "\\sourcelist" not in k[0].lower()]
+        wanted = (lambda key: key.lower().startswith("classes")) if mode == "classes" else \
+            (lambda key: install_area(key) and "\\sourcelist" not in key.lower())
+        left = [k for k in set(before) | set(after) if before.get(k) != after.get(k) and wanted(k[0])]
     for key, name in sorted(left, key=lambda k: (k[0], k[1] or "")):
         print(f"{key}  {name}")
     sys.exit(1 if left else 0)

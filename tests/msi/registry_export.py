@@ -10,13 +10,13 @@
     registry_export.py script SCRIPT DLL
         prints, in the same form, what one DLL's registration script
         declares for it at that path
-    registry_export.py declared 32|64 SCRIPT32 SCRIPT64 DLL32 DLL64
+    registry_export.py declared 32|64 SCRIPT32 SCRIPT64 DLL32 DLL64 [32|64]
         prints, in the same form, what registering both DLLs at those
         paths leaves in the 32-bit or the 64-bit view of HKEY_CLASSES_ROOT,
         by their scripts: the view's own DLL's classes and interfaces, and
         the type library's keys, which both views share: each platform's
-        own key, and its version key as the 32-bit DLL's registration
-        leaves it
+        own key, and its version key as the registration of the DLL of the
+        last argument (default 32) leaves it
 
 Keys compare without regard to case, as the registry's do.
 """
@@ -116,15 +116,15 @@ def scripted(script, dll):
     return sorted(line(k, n, "string", plain_path(d)) for k, n, d in script_values(open(script, encoding="utf-8").read(), dll))
 
 
-def declared(bits, script32, script64, dll32, dll64):
-    own32 = script_values(open(script32, encoding="utf-8").read(), dll32)
-    own64 = script_values(open(script64, encoding="utf-8").read(), dll64)
+def declared(bits, script32, script64, dll32, dll64, shared_from="32"):
+    own = {"32": script_values(open(script32, encoding="utf-8").read(), dll32),
+           "64": script_values(open(script64, encoding="utf-8").read(), dll64)}
 
     def library(key):
         return key.lower().startswith("typelib\\")
-    entries = [e for e in (own32 if bits == "32" else own64) if not library(e[0])]
-    entries += [e for e in own32 if library(e[0])]
-    entries += [e for e in own64 if library(e[0]) and not shared_by_platforms(e[0])]
+    entries = [e for e in own[bits] if not library(e[0])]
+    for platform, entries_of in own.items():
+        entries += [e for e in entries_of if library(e[0]) and (platform == shared_from or not shared_by_platforms(e[0]))]
     return sorted({line(k, n, "string", plain_path(d)) for k, n, d in entries})
 
 
@@ -135,7 +135,7 @@ def main():
     elif mode == "script":
         print("\n".join(scripted(sys.argv[2], sys.argv[3])))
     elif mode == "declared":
-        print("\n".join(declared(*sys.argv[2:7])))
+        print("\n".join(declared(*sys.argv[2:8])))
     else:
         sys.exit(__doc__)
 
