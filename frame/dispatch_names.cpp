@@ -5,22 +5,21 @@
 #include "com_ptr.h"
 #include "dispatch_table.h"
 #include "errors.h"
+#include "pure/ascii.h"
 
 namespace orvi {
 namespace {
 
-constexpr wchar_t Folded(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - (L'a' - L'A')) : c; }
-
 std::wstring FoldedText(std::wstring_view text) {
     std::wstring folded(text);
-    std::transform(folded.begin(), folded.end(), folded.begin(), Folded);
+    std::transform(folded.begin(), folded.end(), folded.begin(), ascii::Upper<wchar_t>);
     return folded;
 }
 
 // A given name against a folded one.
 bool SameName(const wchar_t* name, const std::wstring& folded) {
     for (wchar_t c : folded)
-        if (Folded(*name++) != c) return false;
+        if (ascii::Upper(*name++) != c) return false;
     return *name == L'\0';
 }
 
@@ -56,7 +55,7 @@ void NameTable::Seal() {
 
 const NameTable::Entry* NameTable::Lookup(const wchar_t* name) const {
     std::uint32_t hash = kFnvBasis;
-    for (const wchar_t* c = name; *c; ++c) hash = (hash ^ static_cast<std::uint16_t>(Folded(*c))) * kFnvPrime;
+    for (const wchar_t* c = name; *c; ++c) hash = (hash ^ static_cast<std::uint16_t>(ascii::Upper(*c))) * kFnvPrime;
     const std::size_t mask = buckets.size() - 1;
     for (std::size_t bucket = hash & mask; buckets[bucket]; bucket = (bucket + 1) & mask) {
         const Entry& entry = entries[buckets[bucket] - 1];

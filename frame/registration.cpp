@@ -2,7 +2,6 @@
 
 #include <oleauto.h>
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +10,7 @@
 #include "com_ptr.h"
 #include "errors.h"
 #include "module.h"
+#include "pure/ascii.h"
 #include "pure/numeric.h"
 #include "registry_key.h"
 #include "resources.h"
@@ -156,12 +156,9 @@ LONG DeleteKeyTree(HKEY parent, const std::string& name) {
 // library registration writes for the machine.
 enum class Parts { Classes, All };
 
-bool SameName(std::string_view a, std::string_view b) {
-    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [&](char x, char y) { return lower(x) == lower(y); });
+bool IsTypeLibraryPart(std::string_view name) {
+    return ascii::SameIgnoringCase<char>(name, "TypeLib") || ascii::SameIgnoringCase<char>(name, "Interface");
 }
-
-bool IsTypeLibraryPart(std::string_view name) { return SameName(name, "TypeLib") || SameName(name, "Interface"); }
 
 // Registration goes through the ANSI registry functions, the only ones that
 // work on every release the component runs on.

@@ -3,12 +3,11 @@
 #include <windows.h>
 #include <oaidl.h>
 #include <olectl.h>
-#include <algorithm>
 #include <atomic>
-#include <string_view>
 
 #include "com_object.h"
 #include "module.h"
+#include "pure/ascii.h"
 #include "registration.h"
 
 namespace orvi {
@@ -109,10 +108,6 @@ STDAPI DllUnregisterServer() { return registration::Unregister(registration::Sco
 // `regsvr32 /n /i:user` registers for the calling user alone (no
 // administrator needed), `regsvr32 /u /n /i:user` removes that again.
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
-    const std::wstring_view user = L"user";
-    const auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
-    if (!commandLine || std::wstring_view(commandLine).size() != user.size() ||
-        !std::equal(user.begin(), user.end(), commandLine, [&](wchar_t a, wchar_t b) { return a == lower(b); }))
-        return E_INVALIDARG;
+    if (!commandLine || !ascii::SameIgnoringCase<wchar_t>(commandLine, L"user")) return E_INVALIDARG;
     return install ? registration::Register(registration::Scope::User) : registration::Unregister(registration::Scope::User);
 }
