@@ -53,7 +53,6 @@ std::wstring AsLocaleDate(const std::wstring& text) {
 
 class clsKvOrviBiosDataA final : public ComObject<clsKvOrviBiosDataA, _clsKvOrviBiosDataA> {
 public:
-
     void StartUp() { bIsNT = bas::IsNTPlatform() ? VARIANT_TRUE : VARIANT_FALSE; }
 
     STDMETHODIMP get_VideoBiosDate(BSTR* result) override {

@@ -78,7 +78,6 @@ Variant ByteArray(std::span<const std::uint8_t> bytes) {
 
 class clsKvOrviInformationA final : public ComObject<clsKvOrviInformationA, _clsKvOrviInformationA> {
 public:
-
     STDMETHODIMP get_GetProStdProperties(IDispatch** result) override {
         return Produce(result, [&] { return ApplicationProperties(); });
     }
@@ -165,13 +164,9 @@ private:
     }
 };
 
-class clsKvOrviGeneralA final : public ComObject<clsKvOrviGeneralA, _clsKvOrviGeneralA> {
-public:
-};
+class clsKvOrviGeneralA final : public ComObject<clsKvOrviGeneralA, _clsKvOrviGeneralA> {};
 
-class clsKvOrviAdvancedA final : public ComObject<clsKvOrviAdvancedA, _clsKvOrviAdvancedA> {
-public:
-};
+class clsKvOrviAdvancedA final : public ComObject<clsKvOrviAdvancedA, _clsKvOrviAdvancedA> {};
 
 static const ClassRegistration<clsKvOrviInformationA> informationRegistration;
 static const ClassRegistration<clsKvOrviGeneralA> generalRegistration;

@@ -49,7 +49,6 @@ auto Translated(const wchar_t* source, Body&& body) {
 
 class clsKvOrviUtilitesLocaleA final : public ComObject<clsKvOrviUtilitesLocaleA, _clsKvOrviUtilitesLocaleA> {
 public:
-
     STDMETHODIMP get_DateFormat(BSTR* result) override {
         return Produce(result, [&] {
             return Translated(L"CGLocaleInfo GetDateFormat",

@@ -108,7 +108,6 @@ double RoundToHundredthsEven(double value) { return numeric::RoundHalfEven(value
 
 class clsKvOrviUtilitesWinInfoA final : public ComObject<clsKvOrviUtilitesWinInfoA, _clsKvOrviUtilitesWinInfoA> {
 public:
-
     void StartUp() {
         versionInfo = QueryOsVersion();
         majorVersion = static_cast<long>(versionInfo.dwMajorVersion);

@@ -103,7 +103,6 @@ float TwipsPerPixel(Axis axis) {
 
 class clsKvOrviSystemMetricsA final : public ComObject<clsKvOrviSystemMetricsA, _clsKvOrviSystemMetricsA> {
 public:
-
     void StartUp() { objOSInfo = CreateComponent<_clsKvOrviOSInfoA>(__uuidof(clsKvOrviOSInfoA)); }
 
     STDMETHODIMP get_ReturnUnits(VARIANT_BOOL UseTwips, VARIANT* result) override {

@@ -83,7 +83,6 @@ private:
 
 class clsKvOrviEthernetAddressA final : public ComObject<clsKvOrviEthernetAddressA, _clsKvOrviEthernetAddressA> {
 public:
-
     STDMETHODIMP EthernetAddress(long* LanaNumber, BSTR* result) override {
         if (!LanaNumber) return E_POINTER;
         return Produce(result, [&] { return Bstr(AddressOf(*LanaNumber)); });

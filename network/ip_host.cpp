@@ -71,7 +71,6 @@ Variant LongVariant(long value) {
 
 class clsKvOrviIPHostA final : public ComObject<clsKvOrviIPHostA, _clsKvOrviIPHostA> {
 public:
-
     STDMETHODIMP GetIPAddress(BSTR* result) override {
         return Produce(result, [&] { return Bstr(FirstAddress()); });
     }

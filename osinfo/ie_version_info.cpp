@@ -14,7 +14,6 @@ const SystemFunction<DLLGETVERSIONPROC> shellDllGetVersion{"Shlwapi.dll", "DllGe
 
 class clsKvOrviIEVersionInfoA final : public ComObject<clsKvOrviIEVersionInfoA, _clsKvOrviIEVersionInfoA> {
 public:
-
     void StartUp() {
         static_assert(sizeof(DLLVERSIONINFO) == 20);
         DLLVERSIONINFO record{};

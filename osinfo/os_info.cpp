@@ -50,7 +50,6 @@ OSType ClassifyEarlyNT(long major, long minor) {
 
 class clsKvOrviOSInfoA final : public ComObject<clsKvOrviOSInfoA, _clsKvOrviOSInfoA> {
 public:
-
     void StartUp() {
         const OSVERSIONINFOA record = QueryOsVersion();
         if (record.dwPlatformId == VER_PLATFORM_WIN32_NT && record.dwMajorVersion > 4) {

@@ -10,7 +10,6 @@ using namespace orvi;
 
 class clsKvOrviOsVersionInfoA final : public ComObject<clsKvOrviOsVersionInfoA, _clsKvOrviOsVersionInfoA> {
 public:
-
     void StartUp() {
         const OSVERSIONINFOA record = QueryOsVersion();
         Check(put_PlatformID(static_cast<OSVerPlatformOrviConstants>(record.dwPlatformId)));

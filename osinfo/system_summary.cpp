@@ -22,7 +22,6 @@ const SystemFunction<decltype(&GetDeviceCaps)> getDeviceCaps{"gdi32.dll", "GetDe
 
 class clsKvOrviInformationB final : public ComObject<clsKvOrviInformationB, _clsKvOrviInformationB> {
 public:
-
     // No trap: a missing shell library ends the creation.
     void StartUp() {
         const OSVERSIONINFOA version = QueryOsVersion();

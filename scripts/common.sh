@@ -22,6 +22,9 @@ orvi_runnable_bits() {
   else echo "32-bit: not run, $(orvi_no_32bit_reason)" >&2; echo 64; fi
 }
 
+# The DLLs' version as their version block states it: 1.00.0084.
+orvi_version_text() { sed -n 's/^#define ORVI_VERSION_TEXT "\(.*\)"/\1/p' frame/resource_ids.h; }
+
 # orvi_build BITS [TARGET...]: configures and builds a bitness's
 # folder, all of it or the targets named.
 orvi_build() {

@@ -7,7 +7,6 @@
 
 class clsKvOrviUtilitesA final : public orvi::ComObject<clsKvOrviUtilitesA, _clsKvOrviUtilitesA> {
 public:
-
     // Starts with its own machine-information and locale objects; releases
     // the machine-information object first.
     void StartUp();

@@ -17,7 +17,7 @@
 set -uo pipefail
 source "$(dirname "$0")/../../scripts/common.sh"
 scope=${1:-machine}
-version=$(sed -n 's/^#define ORVI_VERSION_TEXT "\(.*\)"/\1/p' frame/resource_ids.h)
+version=$(orvi_version_text)
 [ "$scope" = user ] && msi=build/orvilib10-$version-user.msi || msi=build/orvilib10-$version.msi
 [ -f "$msi" ] || { echo "FAIL: no package $msi; run scripts/package"; exit 1; }
 work=${ORVI_MSI_WORK:-}

@@ -3,10 +3,6 @@
 generates (the registrar's .rgs form), for the package, the manifests and
 the tests.
 
-    script.py values SCRIPT DLL_PATH
-        prints every value the script writes, one per line, as
-        `key<TAB>name or @<TAB>string<TAB>data`, keys below
-        HKEY_CLASSES_ROOT, with the DLL's path and folder put in
     script.py tops SCRIPT
         prints the keys the registration owns whole, one per line
 """
@@ -151,14 +147,9 @@ def values(script_text, module, folder=None):
 
 def main():
     mode, script = sys.argv[1:3]
-    if mode == "tops":
-        print("\n".join(tops(open(script, encoding="utf-8").read())))
-        return
-    if mode != "values":
+    if mode != "tops":
         sys.exit(__doc__)
-    module = sys.argv[3]
-    for key, name, data in sorted(values(open(script, encoding="utf-8").read(), module), key=lambda e: (e[0], e[1] or "")):
-        print(f"{key}\t{name if name is not None else '@'}\tstring\t{data}")
+    print("\n".join(tops(open(script, encoding="utf-8").read())))
 
 
 if __name__ == "__main__":
